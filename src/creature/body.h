@@ -1,0 +1,20 @@
+#pragma once
+
+#include "genetics/genome.h"
+
+namespace kanimo {
+
+struct Creature;
+struct Segment;
+struct World;
+
+// Builds the body of a bodiless creature from `genome`, which it also stores in the
+// creature: the root from cell [0][0], a limb head per further filled row, and from every
+// head a chain with one segment per filled cell of its row. Any table is accepted; growth
+// never reads outside it. A chain segment with a negative kind dooms the creature.
+void growBody(const World& world, Creature& creature, const Genome& genome);
+
+// The chain of one row, hanging from `from` (the row's head).
+void growChain(Creature& creature, Segment* from, const Genome& genome, int row);
+
+} // namespace kanimo

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <memory>
+
+#include "genetics/genome.h"
+#include "world/geometry.h"
+
+namespace kanimo {
+
+struct Creature;
+struct World;
+
+// One circle of a body. The same record serves as the root (first limb head), as a
+// further limb head and as a chain segment; the links say which.
+struct Segment {
+    Segment* next = nullptr;     // one step further out along the chain
+    Segment* parent = nullptr;   // inner neighbour; for a limb head, the previous head
+    Segment* nextLimb = nullptr; // next limb head (limb heads only)
+    Vec2 pos{0.0, 0.0};
+    Vec2 prevPos{0.0, 0.0};
+    int kind = 0;
+    int depth = 0; // index along the chain; limb heads stay at 0
+    double size = 0.0;
+    double reach = 0.0;
+    double angle = 0.0;
+
+    Segment() = default;
+    // The root: sits on the creature's centre, sized from its body.
+    Segment(const Creature& owner, double limbSizeFactor, int angle, int kind);
+    // Any other segment: sits on its parent and inherits its reach.
+    Segment(const Segment* parent, int angle, int kind);
+
+    void pushPosition(Vec2 p) {
+        prevPos = pos;
+        pos = p;
+    }
+};
+
+struct Creature {
+    Creature* next = nullptr;
+    Creature* partner = nullptr; // refers, never owns
+    Vec2 pos{0.0, 0.0};
+    Segment* firstLimb = nullptr;
+    double heading = 0.0;
+    double swing = 0.0;
+    double turnRate = 0.0;
+    double turnDrive = 0.0;
+    double size = 0.0;
+    double maxSize = 0.0;
+    double energy = 0.0;
+    double maxEnergy = 0.0;
+    double growth = 0.0;
+    double maxGrowth = 0.0;
+    double growthRatio = 0.0;
+    double phaseSeed = 0.0;
+    double phase = 0.0;
+    double speed = 0.0;
+    double baseSpeed = 0.0;
+    int turnSign = 1;
+    double lifeLeft = 0.0;
+    bool marked = false;
+    bool hasReproduced = false;
+    bool doomed = false;
+    Genome genome{};
+
+    // The body's segments, in limb order: each limb head followed by its chain. One
+    // allocation per body; the links above point into it.
+    std::unique_ptr<Segment[]> segments;
+    int segmentCount = 0;
+
+    // Seeded creature: bodiless, with a random genome its maker replaces when it grows
+    // the body.
+    Creature(World& world, Vec2 pos, double heading, bool marked);
+    // Offspring: random heading, body grown from the given genome.
+    Creature(World& world, Vec2 pos, const Genome& genome);
+
+    Creature(const Creature&) = delete;
+    Creature& operator=(const Creature&) = delete;
+
+  private:
+    void initCommon(World& world);
+};
+
+} // namespace kanimo
