@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite twice: an optimised build, and a build with
+# AddressSanitizer, UndefinedBehaviorSanitizer and leak detection where any report fails.
+# Then starts the real program under a virtual display and drives it with keys.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+
+configure() { # dir, extra cmake arguments...
+  local dir="$1"; shift
+  [ -f "$dir/build.ninja" ] || cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+}
+
+release="$root/build/release"
+asan="$root/build/sanitize"
+configure "$release" -DCMAKE_BUILD_TYPE=Release
+configure "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKANIMO_SANITIZE=ON -DKANIMO_BUILD_APP=OFF
+
+echo "== optimised build"
+cmake --build "$release"
+ctest --test-dir "$release" --output-on-failure -j2
+
+echo "== sanitizer build"
+cmake --build "$asan"
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+ctest --test-dir "$asan" --output-on-failure -j2
+unset ASAN_OPTIONS UBSAN_OPTIONS
+
+if [ -x "$root/tests/e2e/window_e2e.sh" ]; then
+  echo "== window, end to end"
+  "$root/tests/e2e/window_e2e.sh" "$release/src/app/kanimo" "$root/artifacts"
+fi
+echo "All tests passed."

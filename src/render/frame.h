@@ -1,0 +1,11 @@
+#pragma once
+
+namespace kanimo {
+
+class Picture;
+struct World;
+
+// The frame the run loop composes: the background, then every creature of the world.
+void composeFrame(Picture& picture, const World& world, bool plainBackground);
+
+} // namespace kanimo

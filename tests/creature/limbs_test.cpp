@@ -1,0 +1,126 @@
+#include "creature/limbs.h"
+
+#include <gtest/gtest.h>
+
+#include "support/world_builder.h"
+
+namespace kanimo {
+namespace {
+
+using testing::addBodiless;
+using testing::addCreature;
+using testing::uniformGenome;
+
+TEST(Limbs, CreatureWithoutLimbsIsLeftAlone) {
+    World world;
+    Creature& c = addBodiless(world, Vec2(300, 300));
+    const double speed = c.speed, drive = c.turnDrive, energy = c.energy;
+    updateLimbs(world, c);
+    EXPECT_EQ(c.speed, speed);
+    EXPECT_EQ(c.turnDrive, drive);
+    EXPECT_EQ(c.energy, energy);
+    EXPECT_EQ(world.boostBudget, 1000);
+}
+
+TEST(Limbs, HeadsArePlacedAroundTheBodyRelativeToTheSwing) {
+    const struct {
+        int angle;
+        double reach, swing, x, y;
+    } cases[] = {
+        {90, 7.2, 0, 300, 292.8},
+        {45, 5, 0, 303.5355339, 296.4644661},
+        {90, 7.2, 30, 300 + 7.2 * 0.5, 300 - 7.2 * 0.8660254},
+    };
+    for (const auto& k : cases) {
+        World world;
+        Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({1}, k.angle, 0));
+        c.swing = k.swing;
+        c.size = 12;
+        c.firstLimb->reach = k.reach;
+        updateLimbs(world, c);
+        EXPECT_NEAR(c.firstLimb->pos.x, k.x, 1e-6) << k.angle << " " << k.swing;
+        EXPECT_NEAR(c.firstLimb->pos.y, k.y, 1e-6) << k.angle << " " << k.swing;
+        EXPECT_EQ(c.firstLimb->prevPos.x, 300);
+        EXPECT_EQ(c.firstLimb->reach, 12 * 0.6);
+    }
+}
+
+TEST(Limbs, SizesFollowTheBody) {
+    World world;
+    Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({2, 1}, 0, 0));
+    c.size = 12;
+    updateLimbs(world, c);
+    for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb) {
+        EXPECT_DOUBLE_EQ(h->size, 9.6);
+        EXPECT_DOUBLE_EQ(h->reach, 7.2);
+    }
+    EXPECT_DOUBLE_EQ(c.firstLimb->next->size, 8.64);
+    EXPECT_DOUBLE_EQ(c.firstLimb->next->next->size, 7.776);
+}
+
+TEST(Limbs, ChainTrailsFromItsParentsPreviousPlace) {
+    World world;
+    Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({3}, 0, 0));
+    c.size = 12;
+    for (int i = 0; i < 5; ++i) updateLimbs(world, c);
+    // A still body: every chain segment ends 0.225 (a tenth of the reach it was built
+    // with) from where its parent was.
+    for (const Segment* s = c.firstLimb->next; s != nullptr; s = s->next) {
+        EXPECT_NEAR(s->pos.x - s->parent->prevPos.x, 0.225, 1e-12);
+        EXPECT_NEAR(s->pos.y - s->parent->prevPos.y, 0, 1e-12);
+    }
+}
+
+struct EffectCase {
+    int kind;
+    int depth;
+    int budget;
+    double speed, drive, energy, growth;
+    int budgetAfter;
+};
+
+TEST(Limbs, SegmentKindEffects) {
+    const EffectCase cases[] = {
+        {3, 0, 1000, 0.5, 0.0011, 0, 0, 1000},
+        {0, 0, 1000, -0.5, 0.0001, 0, 0, 1000},
+        {1, 0, 1000, -0.5, 0.0001, 0, 0, 1000},
+        {7, 0, 1000, -0.5, 0.0001, 0, 0, 1000},
+        {2, 0, 1000, -1.0, 0, 0.0001, 0.002, 999},
+        {2, 0, 0, -1.0, 0, 0, 0, 0},
+        {2, 10, 5, 0, 0, 0, 0, 4},
+        {3, 10, 1000, 0, 0, 0, 0, 1000},
+        {0, 12, 1000, 0.1, -0.00002, 0, 0, 1000},
+    };
+    for (const EffectCase& k : cases) {
+        World world;
+        Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({1}, 0, k.kind));
+        c.firstLimb->next->depth = k.depth;
+        world.boostBudget = k.budget;
+        c.speed = 0;
+        c.turnDrive = 0;
+        c.energy = 0;
+        c.growth = 0;
+        updateLimbs(world, c);
+        EXPECT_NEAR(c.speed, k.speed, 1e-12) << k.kind << "/" << k.depth;
+        EXPECT_NEAR(c.turnDrive, k.drive, 1e-12) << k.kind << "/" << k.depth;
+        EXPECT_NEAR(c.energy, k.energy, 1e-12) << k.kind << "/" << k.depth;
+        EXPECT_NEAR(c.growth, k.growth, 1e-12) << k.kind << "/" << k.depth;
+        EXPECT_EQ(world.boostBudget, k.budgetAfter) << k.kind << "/" << k.depth;
+    }
+}
+
+TEST(Limbs, TheLastBoostGoesToTheFirstSegmentInLimbOrder) {
+    World world;
+    Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({1, 2}, 0, 2));
+    world.boostBudget = 1;
+    c.energy = 0;
+    c.growth = 0;
+    updateLimbs(world, c);
+    EXPECT_EQ(world.boostBudget, 0);
+    // Only the depth-0 segment of the first limb was boosted.
+    EXPECT_NEAR(c.energy, 0.0001, 1e-15);
+    EXPECT_NEAR(c.growth, 0.002, 1e-15);
+}
+
+} // namespace
+} // namespace kanimo
