@@ -1,0 +1,14 @@
+#include "render/frame.h"
+
+#include "render/background.h"
+#include "render/creature_drawing.h"
+#include "world/world.h"
+
+namespace kanimo {
+
+void composeFrame(Picture& picture, const World& world, bool plainBackground) {
+    paintBackground(picture, plainBackground, world.worldSize);
+    drawCreatures(picture, world.listHead, world.lifespan);
+}
+
+} // namespace kanimo
