@@ -1,0 +1,176 @@
+// End-to-end runs of the built kanimo-sim binary; formats and parsing are tested directly
+// in the other files.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kanimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SimResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+fs::path scratchDir(const std::string& name) {
+    const fs::path dir = fs::path(::testing::TempDir()) / ("kanimo-sim-" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+SimResult runSim(const std::string& args) {
+    const fs::path errPath = fs::path(::testing::TempDir()) / "kanimo-sim-stderr.txt";
+    const std::string command =
+        std::string("'") + KANIMO_SIM_PATH + "' " + args + " 2>'" + errPath.string() + "'";
+    SimResult result;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[1 << 16];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        result.out.append(buffer, n);
+    }
+    const int raw = pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.err = readFile(errPath);
+    return result;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> out;
+    for (std::string l; std::getline(in, l);)
+        out.push_back(l);
+    return out;
+}
+
+TEST(SimCli, TraceHasABlockPerStepAndRepeats) {
+    const SimResult trace = runSim("--seed 77 --steps 3 --trace");
+    ASSERT_EQ(trace.status, 0) << trace.err;
+    EXPECT_EQ(trace.err, "");
+    // Each block: a header naming its length, then that many creature lines.
+    std::istringstream in(trace.out);
+    std::string line;
+    int blocks = 0;
+    while (std::getline(in, line)) {
+        int k = -1;
+        int length = -1;
+        ASSERT_EQ(std::sscanf(line.c_str(), "step %d population %*d length %d", &k, &length), 2)
+            << line;
+        EXPECT_EQ(k, blocks++);
+        for (int i = 0; i < length; ++i)
+            ASSERT_TRUE(std::getline(in, line));
+    }
+    EXPECT_EQ(blocks, 4);
+
+    EXPECT_EQ(runSim("--seed 77 --steps 3 --trace").out, trace.out);
+    EXPECT_NE(runSim("--seed 78 --steps 3 --trace").out, trace.out);
+    const std::string dump = runSim("--seed 77 --steps 3 --dump").out;
+    EXPECT_EQ(dump, trace.out.substr(trace.out.rfind("step ")));
+}
+
+TEST(SimCli, ClockSeedIsReportedAndRepeatable) {
+    const SimResult r = runSim("--steps 20 --dump");
+    ASSERT_EQ(r.status, 0);
+    ASSERT_EQ(r.err.rfind("kanimo-sim: seed ", 0), 0u) << r.err;
+    const std::string seed = r.err.substr(17, r.err.find('\n') - 17);
+    EXPECT_EQ(runSim("--seed " + seed + " --steps 20 --dump").out, r.out);
+}
+
+TEST(SimCli, FastModeNeverCullsAndBenchLineComesLast) {
+    const SimResult normal = runSim("--seed 5 --steps 300 --dump");
+    const SimResult fast = runSim("--seed 5 --steps 300 --dump --fast --bench");
+    ASSERT_EQ(fast.status, 0);
+    EXPECT_EQ(fast.out.rfind("step 300 population 0 ", 0), 0u);
+    EXPECT_NE(normal.out, fast.out.substr(0, normal.out.size()));
+    double perSecond = 0;
+    double perStep = 0;
+    EXPECT_EQ(std::sscanf(lines(fast.out).back().c_str(), "steps_per_second %lf us_per_step %lf",
+                          &perSecond, &perStep),
+              2);
+    EXPECT_GT(perSecond * perStep, 0);
+}
+
+TEST(SimCli, StatsHasARowPerStep) {
+    const fs::path dir = scratchDir("stats");
+    const SimResult r = runSim("--seed 9 --steps 30 --stats '" + (dir / "s.csv").string() + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> rows = lines(readFile(dir / "s.csv"));
+    ASSERT_EQ(rows.size(), 32u);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        int step = -1, length = -1, living = -1, dead = -1;
+        ASSERT_EQ(std::sscanf(rows[i].c_str(), "%d,%d,%d,%d,", &step, &length, &living, &dead), 4);
+        EXPECT_EQ(step, static_cast<int>(i) - 1);
+        EXPECT_EQ(living + dead, length);
+        EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ','), 11);
+    }
+    fs::remove_all(dir);
+}
+
+TEST(SimCli, SeedBatchPrintsInSeedOrderAsIfAlone) {
+    const SimResult batch = runSim("--seeds 7-10 --jobs 3 --steps 40");
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    const std::vector<std::string> rows = lines(batch.out);
+    ASSERT_EQ(rows.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(rows[i].rfind("seed " + std::to_string(7 + i) + " length ", 0), 0u) << rows[i];
+    }
+    const std::string alone = lines(runSim("--seeds 9 --jobs 1 --steps 40").out).at(0);
+    auto withoutSpeed = [](const std::string& s) { return s.substr(0, s.find(" steps_per")); };
+    EXPECT_EQ(withoutSpeed(alone), withoutSpeed(rows[2]));
+}
+
+TEST(SimCli, WritesPictures) {
+    const fs::path dir = scratchDir("png");
+    const SimResult r = runSim("--seed 3 --steps 5 --png '" + (dir / "end.png").string() +
+                               "' --frames '" + dir.string() + "' --every 2 --plain");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string signature = "\x89PNG\r\n\x1a\n";
+    for (const char* name :
+         {"end.png", "frame-000000.png", "frame-000002.png", "frame-000004.png"}) {
+        EXPECT_EQ(readFile(dir / name).substr(0, 8), signature) << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 4);
+    fs::remove_all(dir);
+}
+
+TEST(SimCli, UserErrorsEndWithOneLineAndStatusTwo) {
+    const fs::path dir = scratchDir("errors");
+    const std::string missing = (dir / "missing").string();
+    for (const std::string& args :
+         {std::string("--steps abc"), std::string("--seeds 5-1"),
+          "--seed 1 --png '" + missing + "/x.png'", "--seed 1 --frames '" + missing + "'",
+          "--seed 1 --stats '" + missing + "/s.csv'"}) {
+        const SimResult r = runSim(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_EQ(lines(r.err).size(), 1u) << args << ": " << r.err;
+        EXPECT_EQ(r.err.rfind("kanimo-sim: ", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(runSim("--steps abc").err,
+              "kanimo-sim: --steps needs a whole number from 0 to 2147483647, got 'abc'\n");
+    EXPECT_TRUE(fs::is_empty(dir));
+    fs::remove_all(dir);
+    EXPECT_EQ(runSim("--help").status, 0);
+}
+
+} // namespace
+} // namespace kanimo

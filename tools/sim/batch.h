@@ -1,0 +1,35 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace kanimo {
+
+struct SimOptions;
+
+// How one world of a batch ended.
+struct SeedSummary {
+    std::uint32_t seed = 0;
+    int steps = 0;
+    int length = 0;
+    int living = 0;
+    long long births = 0; // over the steps, the seeded creatures not included
+    long long deaths = 0;
+    double seconds = 0.0; // time spent in the steps
+};
+
+// Seeds a world and runs it. Adds one to `stepsDone` after every step, for a thread
+// that watches the progress; only the running thread may write it.
+SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
+                    std::atomic<std::uint64_t>& stepsDone);
+
+// "seed <S> length <n> living <n> births <n> deaths <n> steps_per_second <v>"
+std::string formatSeedSummary(const SeedSummary& summary);
+
+// Runs the worlds of --seeds side by side and prints their summaries in seed order.
+// Returns the exit status.
+int runSeedBatch(const SimOptions& options, std::FILE* out, std::FILE* err);
+
+} // namespace kanimo

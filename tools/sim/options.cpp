@@ -1,0 +1,248 @@
+#include "options.h"
+
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <system_error>
+#include <utility>
+
+namespace kanimo {
+
+namespace {
+
+constexpr std::uint64_t maxSeed = UINT32_MAX;
+constexpr std::uint64_t maxCount = INT_MAX;
+
+// Digits only: from_chars on an unsigned type already refuses signs and spaces, and the
+// end check refuses anything after the number.
+bool parseWhole(std::string_view text, std::uint64_t min, std::uint64_t max, std::uint64_t& out) {
+    if (text.empty()) return false;
+    std::uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return false;
+    if (value < min || value > max) return false;
+    out = value;
+    return true;
+}
+
+std::string rangeError(std::string_view name, std::uint64_t min, std::uint64_t max,
+                       std::string_view got) {
+    return std::string(name) + " needs a whole number from " + std::to_string(min) + " to " +
+           std::to_string(max) + ", got '" + std::string(got) + "'";
+}
+
+enum class Kind { Flag, Number, Path, Range };
+
+struct OptionInfo {
+    std::string_view name;
+    Kind kind;
+};
+
+constexpr OptionInfo knownOptions[] = {
+    {"--help", Kind::Flag},   {"--seed", Kind::Number},  {"--steps", Kind::Number},
+    {"--fast", Kind::Flag},   {"--dump", Kind::Flag},    {"--trace", Kind::Flag},
+    {"--stats", Kind::Path},  {"--seeds", Kind::Range},  {"--jobs", Kind::Number},
+    {"--bench", Kind::Flag},  {"--png", Kind::Path},     {"--plain", Kind::Flag},
+    {"--frames", Kind::Path}, {"--every", Kind::Number},
+};
+
+const OptionInfo* findOption(std::string_view name) {
+    for (const OptionInfo& info : knownOptions) {
+        if (info.name == name) return &info;
+    }
+    return nullptr;
+}
+
+// "A-B", or a lone "A" for a range of one seed.
+std::string parseSeedRange(std::string_view text, SimOptions& o) {
+    const std::string expected =
+        "--seeds needs a range A-B of whole numbers from 0 to 4294967295, got '" +
+        std::string(text) + "'";
+    const std::size_t dash = text.find('-');
+    const std::string_view first = text.substr(0, dash);
+    const std::string_view last = dash == std::string_view::npos ? first : text.substr(dash + 1);
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    if (!parseWhole(first, 0, maxSeed, a) || !parseWhole(last, 0, maxSeed, b)) return expected;
+    if (b < a) return "--seeds range " + std::string(text) + " ends before it starts";
+    o.seedsGiven = true;
+    o.firstSeed = static_cast<std::uint32_t>(a);
+    o.lastSeed = static_cast<std::uint32_t>(b);
+    return {};
+}
+
+std::string applyNumber(std::string_view name, std::string_view value, SimOptions& o) {
+    std::uint64_t n = 0;
+    if (name == "--seed") {
+        if (!parseWhole(value, 0, maxSeed, n)) return rangeError(name, 0, maxSeed, value);
+        o.seedGiven = true;
+        o.seed = static_cast<std::uint32_t>(n);
+    } else if (name == "--steps") {
+        if (!parseWhole(value, 0, maxCount, n)) return rangeError(name, 0, maxCount, value);
+        o.steps = static_cast<int>(n);
+    } else if (name == "--jobs") {
+        if (!parseWhole(value, 1, maxJobs, n)) return rangeError(name, 1, maxJobs, value);
+        o.jobs = static_cast<int>(n);
+    } else if (name == "--every") {
+        if (!parseWhole(value, 1, maxCount, n)) return rangeError(name, 1, maxCount, value);
+        o.every = static_cast<int>(n);
+    }
+    return {};
+}
+
+void applyFlag(std::string_view name, SimOptions& o) {
+    if (name == "--help") o.help = true;
+    if (name == "--fast") o.fast = true;
+    if (name == "--dump") o.dump = true;
+    if (name == "--trace") o.trace = true;
+    if (name == "--bench") o.bench = true;
+    if (name == "--plain") o.plain = true;
+}
+
+void applyPath(std::string_view name, std::string_view value, SimOptions& o) {
+    if (name == "--stats") o.statsPath = value;
+    if (name == "--png") o.pngPath = value;
+    if (name == "--frames") o.framesDir = value;
+}
+
+// Options that only refine another one, or that a batch of seeds cannot honour, are
+// refused rather than silently ignored.
+std::string checkCombination(const SimOptions& o, bool jobsGiven, bool everyGiven) {
+    if (o.seedsGiven) {
+        if (o.seedGiven) return "--seed and --seeds cannot be used together";
+        const std::pair<bool, const char*> perWorld[] = {
+            {o.trace, "--trace"},
+            {o.dump, "--dump"},
+            {!o.statsPath.empty(), "--stats"},
+            {!o.pngPath.empty(), "--png"},
+            {!o.framesDir.empty(), "--frames"},
+        };
+        for (const auto& [given, name] : perWorld) {
+            if (given) return std::string("--seeds cannot be combined with ") + name;
+        }
+    }
+    if (jobsGiven && !o.seedsGiven) return "--jobs only applies with --seeds";
+    if (everyGiven && o.framesDir.empty()) return "--every only applies with --frames";
+    if (o.plain && o.pngPath.empty() && o.framesDir.empty()) {
+        return "--plain only applies with --png or --frames";
+    }
+    return {};
+}
+
+} // namespace
+
+ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
+    ParsedOptions result;
+    SimOptions& o = result.options;
+    bool jobsGiven = false;
+    bool everyGiven = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg.substr(0, 2) != "--") {
+            result.error = "unexpected argument '" + std::string(arg) + "' (see --help)";
+            return result;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        const OptionInfo* info = findOption(name);
+        if (info == nullptr) {
+            result.error = "unknown option '" + std::string(name) + "' (see --help)";
+            return result;
+        }
+        if (info->kind == Kind::Flag) {
+            if (equals != std::string_view::npos) {
+                result.error = std::string(name) + " takes no value";
+                return result;
+            }
+            applyFlag(name, o);
+            if (o.help) return result;
+            continue;
+        }
+
+        std::string_view value;
+        if (equals != std::string_view::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size() && args[i + 1].substr(0, 2) != "--") {
+            value = args[++i];
+        } else {
+            result.error = std::string(name) + " needs a value";
+            return result;
+        }
+
+        switch (info->kind) {
+        case Kind::Number:
+            result.error = applyNumber(name, value, o);
+            jobsGiven = jobsGiven || name == "--jobs";
+            everyGiven = everyGiven || name == "--every";
+            break;
+        case Kind::Range:
+            result.error = parseSeedRange(value, o);
+            break;
+        case Kind::Path:
+            if (value.empty()) {
+                result.error = std::string(name) + " needs a non-empty path";
+            } else {
+                applyPath(name, value, o);
+            }
+            break;
+        case Kind::Flag:
+            break;
+        }
+        if (!result.error.empty()) return result;
+    }
+    result.error = checkCombination(o, jobsGiven, everyGiven);
+    return result;
+}
+
+std::string helpText() {
+    return "Usage: kanimo-sim [options]\n"
+           "Runs the Kanimo world without a window and reports on it.\n"
+           "\n"
+           "World:\n"
+           "  --seed S         seed the generator with S (0 to 4294967295); without it the\n"
+           "                   clock is used and the seed taken is shown on standard error\n"
+           "  --steps N        run N world steps (0 to 2147483647, default 1000)\n"
+           "  --fast           make each step the fast mode's lone contact pass (no cull,\n"
+           "                   no refill)\n"
+           "\n"
+           "Output:\n"
+           "  --dump           print the world after the last step (with --trace, which\n"
+           "                   ends with that state, nothing more is printed)\n"
+           "  --trace          print the world after seeding (step 0) and after every step\n"
+           "  --stats FILE     write one CSV row per step, step 0 included: length, living,\n"
+           "                   dead, births, deaths, mean size and energy of the living and\n"
+           "                   the share of each segment kind among the living's segments\n"
+           "                   (the births of step 0 are the seeded creatures)\n"
+           "  --png FILE       write the final frame as a 601 by 601 PNG\n"
+           "  --frames DIR     write a frame every K steps, step 0 included, to\n"
+           "                   DIR/frame-<step>.png, the step number in at least 6 digits\n"
+           "                   (frame-000000.png, frame-000010.png, ...)\n"
+           "  --every K        the K of --frames (1 to 2147483647, default 1)\n"
+           "  --plain          draw frames on the plain background\n"
+           "  --bench          time the run; the last line of standard output is\n"
+           "                   'steps_per_second <value> us_per_step <value>'\n"
+           "\n"
+           "Many worlds:\n"
+           "  --seeds A-B      run the worlds of seeds A to B (or a lone seed A) and print\n"
+           "                   one line per seed, in seed order: 'seed <S> length <n>\n"
+           "                   living <n> births <n> deaths <n> steps_per_second <v>',\n"
+           "                   births and deaths summed over the steps\n"
+           "  --jobs J         run J worlds at a time (1 to 1024, default: one per\n"
+           "                   hardware thread)\n"
+           "\n"
+           "  --help           show this text\n"
+           "\n"
+           "A state printed by --dump or --trace is a header line\n"
+           "  step <k> population <population> length <list length> budget <boostBudget> "
+           "rng <L> <H>\n"
+           "then one line per creature, in list order:\n"
+           "  <i> <x> <y> <heading> <swing> <size> <energy> <growth> <speed> <turnRate>\n"
+           "  <turnDrive> <lifeLeft> <phase> <partner> <hasReproduced> <doomed> <segments>\n"
+           "  <sx> <sy>\n"
+           "with doubles in %.17g form, <partner> the partner's index or -1, and <sx> <sy>\n"
+           "the sums of the segment positions in limb order.\n"
+           "\n"
+           "Bad options or unwritable paths end the program with status 2.\n";
+}
+
+} // namespace kanimo

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kanimo {
+
+// What one invocation of kanimo-sim asks for. Defaults are those of a plain run.
+struct SimOptions {
+    bool help = false;
+    bool seedGiven = false;
+    std::uint32_t seed = 0;
+    int steps = 1000;
+    bool fast = false;
+    bool dump = false;
+    bool trace = false;
+    std::string statsPath;
+    bool seedsGiven = false;
+    std::uint32_t firstSeed = 0;
+    std::uint32_t lastSeed = 0;
+    int jobs = 0; // 0: one per hardware thread
+    bool bench = false;
+    std::string pngPath;
+    bool plain = false;
+    std::string framesDir;
+    int every = 1;
+};
+
+struct ParsedOptions {
+    SimOptions options;
+    std::string error; // one line without the program name; empty when the command line is good
+};
+
+inline constexpr int maxJobs = 1024;
+
+// Parses the arguments after the program name. Numbers are strict: decimal digits only,
+// no sign, no spaces, nothing after them. Both "--steps 5" and "--steps=5" are accepted.
+ParsedOptions parseOptions(const std::vector<std::string_view>& args);
+
+// The --help text, ending with a newline.
+std::string helpText();
+
+} // namespace kanimo

@@ -1,0 +1,86 @@
+#include "stats_csv.h"
+
+#include <charconv>
+
+#include "creature/creature.h"
+#include "world/world.h"
+
+namespace kanimo {
+
+namespace {
+
+template <typename Integer> void appendInteger(std::string& out, Integer value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+// Ten significant digits are plenty for plotting and keep the file small.
+void appendMeasure(std::string& out, double value) {
+    char buffer[40];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10);
+    out.append(buffer, result.ptr);
+}
+
+} // namespace
+
+Census takeCensus(const World& world) {
+    Census census;
+    double sizeSum = 0.0;
+    double energySum = 0.0;
+    long long kindCount[4] = {0, 0, 0, 0};
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+        ++census.length;
+        if (!(c->energy > 0)) continue;
+        ++census.living;
+        sizeSum += c->size;
+        energySum += c->energy;
+        for (int i = 0; i < c->segmentCount; ++i) {
+            const int kind = c->segments[i].kind;
+            if (kind >= 0 && kind < 4) ++kindCount[kind];
+            ++census.livingSegments;
+        }
+    }
+    if (census.living > 0) {
+        census.meanSize = sizeSum / census.living;
+        census.meanEnergy = energySum / census.living;
+    }
+    if (census.livingSegments > 0) {
+        for (int k = 0; k < 4; ++k) {
+            census.kindShare[k] =
+                static_cast<double>(kindCount[k]) / static_cast<double>(census.livingSegments);
+        }
+    }
+    return census;
+}
+
+std::string statsHeader() {
+    return "step,length,living,dead,births,deaths,mean_size,mean_energy,"
+           "kind0_share,kind1_share,kind2_share,kind3_share\n";
+}
+
+void appendStatsRow(std::string& out, long long step, const StepCounts& counts,
+                    const Census& census) {
+    for (long long v :
+         {step, static_cast<long long>(census.length), static_cast<long long>(census.living),
+          static_cast<long long>(census.length - census.living),
+          static_cast<long long>(counts.births), static_cast<long long>(counts.deaths)}) {
+        appendInteger(out, v);
+        out.push_back(',');
+    }
+    if (census.living > 0) {
+        appendMeasure(out, census.meanSize);
+        out.push_back(',');
+        appendMeasure(out, census.meanEnergy);
+    } else {
+        out.push_back(',');
+    }
+    for (int k = 0; k < 4; ++k) {
+        out.push_back(',');
+        if (census.livingSegments > 0) appendMeasure(out, census.kindShare[k]);
+    }
+    out.push_back('\n');
+}
+
+} // namespace kanimo

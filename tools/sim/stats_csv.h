@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "counted_step.h"
+
+namespace kanimo {
+
+struct World;
+
+// What the --stats rows report about the world after a step. Means and shares cover the
+// living only; they are meaningless, and left empty in the file, when nothing lives.
+struct Census {
+    int length = 0;
+    int living = 0;
+    double meanSize = 0.0;
+    double meanEnergy = 0.0;
+    long long livingSegments = 0;
+    double kindShare[4] = {0.0, 0.0, 0.0, 0.0}; // segments of kind 0 .. 3 / livingSegments
+};
+
+Census takeCensus(const World& world);
+
+// The header line of the CSV file, with its newline.
+std::string statsHeader();
+
+// One row: step, length, living, dead, births, deaths, mean size, mean energy, then the
+// four kind shares.
+void appendStatsRow(std::string& out, long long step, const StepCounts& counts,
+                    const Census& census);
+
+} // namespace kanimo
