@@ -1,0 +1,84 @@
+// Whole-world traces recorded before any change to how fast the simulation runs. Every
+// later build must reproduce them to the last bit: the same draws, in the same order, and
+// the same floating-point operations.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "state_dump.h"
+#include "world/contact.h"
+#include "world/population.h"
+#include "world/world.h"
+
+namespace kanimo {
+namespace {
+
+struct GoldenRun {
+    const char* file;
+    std::uint32_t seed;
+    int steps;
+    bool fast;
+    bool trace;
+};
+
+std::string readGolden(const std::string& name) {
+    std::ifstream in(std::string(KANIMO_GOLDEN_DIR) + "/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string replay(const GoldenRun& run) {
+    World world;
+    world.rng.srand(run.seed);
+    seedWorld(world);
+    StateDump dump;
+    std::string out;
+    if (run.trace) dump.append(out, world, 0);
+    for (int k = 1; k <= run.steps; ++k) {
+        if (run.fast) {
+            contactPass(world, world.listHead);
+        } else {
+            worldStep(world);
+        }
+        if (run.trace || k == run.steps) dump.append(out, world, k);
+    }
+    return out;
+}
+
+// Reports the first line that differs rather than two megabytes of text.
+std::string firstDifference(const std::string& expected, const std::string& actual) {
+    std::istringstream e(expected), a(actual);
+    std::string le, la;
+    for (int line = 1;; ++line) {
+        const bool moreE = static_cast<bool>(std::getline(e, le));
+        const bool moreA = static_cast<bool>(std::getline(a, la));
+        if (!moreE && !moreA) return "identical";
+        if (le != la || moreE != moreA) {
+            return "line " + std::to_string(line) + "\n  recorded: " + le + "\n  now:      " + la;
+        }
+    }
+}
+
+TEST(Golden, RunsReproduceTheRecordedStates) {
+    const GoldenRun runs[] = {
+        {"seed-1-steps-20000.txt", 1, 20000, false, false},
+        {"seed-2-steps-20000.txt", 2, 20000, false, false},
+        {"seed-3-steps-20000.txt", 3, 20000, false, false},
+        {"seed-12345-steps-20000.txt", 12345, 20000, false, false},
+        {"seed-777-fast-steps-3000.txt", 777, 3000, true, false},
+        {"seed-12345-trace-200.txt", 12345, 200, false, true},
+        {"seed-2-fast-trace-100.txt", 2, 100, true, true},
+    };
+    for (const GoldenRun& run : runs) {
+        const std::string expected = readGolden(run.file);
+        ASSERT_FALSE(expected.empty()) << "missing " << run.file;
+        const std::string actual = replay(run);
+        EXPECT_TRUE(actual == expected) << run.file << ": " << firstDifference(expected, actual);
+    }
+}
+
+} // namespace
+} // namespace kanimo
