@@ -6,14 +6,14 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 
-configure() { # dir, extra cmake arguments...
+configure() { # dir, cmake arguments... (re-running is quick and keeps the options right)
   local dir="$1"; shift
-  [ -f "$dir/build.ninja" ] || cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
 }
 
 release="$root/build/release"
 asan="$root/build/sanitize"
-configure "$release" -DCMAKE_BUILD_TYPE=Release
+configure "$release" -DCMAKE_BUILD_TYPE=Release -DKANIMO_BUILD_APP=ON
 configure "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKANIMO_SANITIZE=ON -DKANIMO_BUILD_APP=OFF
 
 echo "== optimised build"

@@ -1,0 +1,65 @@
+#include "app/run_loop.h"
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "app/construct.h"
+#include "app/shell.h"
+#include "render/background.h"
+#include "render/creature_drawing.h"
+#include "world/contact.h"
+#include "world/population.h"
+
+namespace kanimo {
+
+namespace {
+
+void drawFrame(Shell& shell, Tconstruct& form) {
+    paintBackground(shell.offscreen, shell.plainBackground, shell.world.worldSize);
+    drawCreatures(shell.offscreen, shell.world.listHead, shell.world.lifespan);
+    form.world().copyPicture(shell.offscreen, 2, 2);
+    shell.frameCounter = shell.frameCounter + 1;
+    if (shell.fpsTick) {
+        form.debugMessage().setCaption(std::to_string(shell.frameCounter));
+        shell.frameCounter = 0;
+        shell.fpsTick = false;
+    }
+}
+
+// `listHead` is read afresh for every call: the call before may have replaced it.
+void worldStep(Shell& shell, Tconstruct& form) {
+    World& world = shell.world;
+    contactPass(world, world.listHead);
+    cullPass(world, world.listHead);
+    form.totalcreatures().setCaption(std::to_string(world.population));
+    refillWorld(world);
+    shell.worldTick = false;
+}
+
+} // namespace
+
+void startRunLoop(Shell& shell, Tconstruct& form) {
+    shell.running = true;
+    shell.offscreen.setSize(form.world().width(), form.world().height());
+    shell.world.rng.srand(static_cast<std::uint32_t>(std::time(nullptr)));
+    seedWorld(shell.world);
+    shell.frameCounter = 0;
+}
+
+void runPass(Shell& shell, Tconstruct& form) {
+    if (!shell.paused) {
+        if (!shell.fastMode) drawFrame(shell, form);
+        if (shell.worldTick && !shell.fastMode) worldStep(shell, form);
+        if (shell.fastMode) contactPass(shell.world, shell.world.listHead);
+    }
+    deliverPendingEvents();
+}
+
+void runLoop(Shell& shell, Tconstruct& form) {
+    startRunLoop(shell, form);
+    while (!shell.quitRequested)
+        runPass(shell, form);
+}
+
+} // namespace kanimo

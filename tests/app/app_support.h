@@ -1,0 +1,48 @@
+#pragma once
+
+// Shared by the window tests: a shell with its main window, and ways to look inside.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+
+#include <string>
+
+#include "app/construct.h"
+#include "app/qt_window.h"
+#include "app/shell.h"
+#include "render/background.h"
+#include "render/picture.h"
+
+namespace kanimo::testing {
+
+// The window with the run loop's entry steps done, but no loop running: tests make the
+// passes themselves.
+struct StartedWindow {
+    Shell shell;
+    Tconstruct form{shell};
+
+    StartedWindow();
+    QWidget& widget() { return nativeWidget(form.window()); }
+};
+
+// The background as the run loop paints it.
+inline Picture backgroundPicture(bool plain) {
+    Picture p;
+    p.setSize(601, 601);
+    paintBackground(p, plain, 600);
+    return p;
+}
+
+// Answers the next modal message box: records what it shows and clicks its only button.
+struct MessageBoxSeen {
+    bool seen = false;
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+};
+
+void answerNextMessageBox(MessageBoxSeen& seen);
+
+} // namespace kanimo::testing

@@ -1,0 +1,129 @@
+#include <QFrame>
+#include <QLabel>
+#include <QtTest>
+
+#include "app/construct.h"
+#include "app/qt_window.h"
+#include "app/shell.h"
+#include "app/surface_copy.h"
+#include "app/window_layout.h"
+
+namespace kanimo {
+
+class LayoutTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void windowHasItsCaptionPlaceAndSize() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& w = nativeWidget(form.window());
+        QCOMPARE(w.objectName(), QString("construct"));
+        QCOMPARE(w.windowTitle(), QString("construct"));
+        QCOMPARE(w.size(), QSize(748, 658));
+        QCOMPARE(w.pos(), QPoint(202, 201));
+        QCOMPARE(w.font().family(), QString("MS Sans Serif"));
+        QCOMPARE(w.font().pixelSize(), 11);
+        QCOMPARE(w.focusPolicy(), Qt::StrongFocus);
+    }
+
+    void everyComponentSitsAtItsPlace() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& w = nativeWidget(form.window());
+        const WindowLayout& layout = constructLayout();
+        QCOMPARE(layout.components.size(), std::size_t{14});
+        for (const ComponentLayout& c : layout.components) {
+            const QString name = QString::fromStdString(c.name);
+            auto* child = w.findChild<QWidget*>(name);
+            QVERIFY2(child != nullptr, qPrintable(name));
+            QCOMPARE(child->pos(), QPoint(c.left, c.top));
+            QCOMPARE(child->isEnabled(), c.enabled);
+            QCOMPARE(child->focusPolicy(), Qt::NoFocus);
+            if (c.kind == ComponentKind::Label) {
+                auto* label = qobject_cast<QLabel*>(child);
+                QVERIFY2(label != nullptr, qPrintable(name));
+                QCOMPARE(label->text(), QString::fromStdString(c.caption));
+                // Sized to its text with whatever font the machine gave, never below the
+                // designed size.
+                QVERIFY(label->width() >= c.width);
+                QVERIFY(label->height() >= c.height);
+                QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+            } else {
+                QCOMPARE(child->size(), QSize(c.width, c.height));
+                if (c.kind == ComponentKind::Bevel) QVERIFY(qobject_cast<QFrame*>(child));
+            }
+        }
+    }
+
+    void disabledLabelsAreTheNumbersAndTheSmallPrint() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& w = nativeWidget(form.window());
+        for (const char* name : {"totalcreatures", "debugMessage", "Label6", "Label5", "Label1",
+                                 "Label2", "xDebug", "Label3", "yDebug"}) {
+            QVERIFY2(!w.findChild<QLabel*>(name)->isEnabled(), name);
+        }
+        QVERIFY(w.findChild<QLabel*>("Title")->isEnabled());
+        QVERIFY(w.findChild<QLabel*>("Label4")->isEnabled());
+    }
+
+    void titleAndPromptAskForTheirOwnFonts() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& w = nativeWidget(form.window());
+        const QFont title = w.findChild<QLabel*>("Title")->font();
+        QCOMPARE(title.family(), QString("Trebuchet MS"));
+        QVERIFY(title.bold());
+        QCOMPARE(title.pixelSize(), 16);
+        const QFont prompt = w.findChild<QLabel*>("Label4")->font();
+        QCOMPARE(prompt.family(), QString("Arial"));
+        QCOMPARE(prompt.pixelSize(), 11);
+        QVERIFY(!prompt.bold());
+    }
+
+    void paintBoxAndTitleLieOverTheirBevels() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& w = nativeWidget(form.window());
+        QCOMPARE(w.childAt(8, 8), w.findChild<QWidget*>("world"));
+        QCOMPARE(w.childAt(608, 608), w.findChild<QWidget*>("world"));
+        QCOMPARE(w.childAt(640, 24), w.findChild<QWidget*>("Title"));
+    }
+
+    void numberLabelsGrowWithTheirFigures() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& w = nativeWidget(form.window());
+        form.debugMessage().setCaption("123456");
+        auto* label = w.findChild<QLabel*>("debugMessage");
+        QCOMPARE(label->text(), QString("123456"));
+        QCOMPARE(form.debugMessage().caption(), std::string("123456"));
+        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance("123456"));
+        QCOMPARE(label->pos(), QPoint(616, 216));
+    }
+
+    void beforeTheRunLoopThePaintBoxShowsTheWindowColour() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& w = nativeWidget(form.window());
+        w.show();
+        // The paint handler only touches the off-screen picture, which has no size yet.
+        w.repaint();
+        QCOMPARE(shell.offscreen.width(), 0);
+        const Colour face = colourOf(w.palette().color(QPalette::Window).rgb());
+        QCOMPARE(form.world().width(), 601);
+        QCOMPARE(form.world().height(), 601);
+        QCOMPARE(form.world().pixel(0, 0), face);
+        QCOMPARE(form.world().pixel(300, 300), face);
+        QCOMPARE(form.world().pixel(600, 600), face);
+        // Keep the run loop out of it: the window was shown without the test asking for a
+        // loop, and a quit makes a late activation end it at once.
+        shell.quitRequested = true;
+    }
+};
+
+} // namespace kanimo
+
+QTEST_MAIN(kanimo::LayoutTest)
+#include "layout_test.moc"

@@ -1,0 +1,242 @@
+#include <QTimer>
+#include <QtTest>
+
+#include <utility>
+#include <vector>
+
+#include "app/run_loop.h"
+#include "app_support.h"
+#include "creature/creature.h"
+#include "render/creature_drawing.h"
+#include "support/world_builder.h"
+#include "world/population.h"
+#include "world/world.h"
+
+namespace kanimo {
+
+using testing::StartedWindow;
+
+namespace {
+
+// A world of n plain creatures in a row, far enough apart not to meet in one step, none
+// of them doomed, so a cull keeps them all.
+void plainWorld(World& world, int n) {
+    destroyAllCreatures(world);
+    for (int i = 0; i < n; ++i) {
+        testing::addCreature(world, Vec2(20.0 + 35.0 * (i % 16), 100.0 + 200.0 * (i / 16)),
+                             testing::uniformGenome({2}, 0, 0));
+    }
+}
+
+std::vector<std::pair<double, double>> positions(const World& world) {
+    std::vector<std::pair<double, double>> all;
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+        all.emplace_back(c->pos.x, c->pos.y);
+    }
+    return all;
+}
+
+} // namespace
+
+class RunLoopTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    void entrySizesThePictureAndSeedsTheWorld() {
+        StartedWindow s;
+        QVERIFY(s.shell.running);
+        QCOMPARE(s.shell.offscreen.width(), 601);
+        QCOMPARE(s.shell.offscreen.height(), 601);
+        QCOMPARE(listLength(s.shell.world), 55);
+        QCOMPARE(s.shell.frameCounter, 0);
+    }
+
+    void aPassCopiesTheFrameAt2And2() {
+        StartedWindow s;
+        const Colour face = s.form.world().pixel(0, 0);
+        runPass(s.shell, s.form);
+        QCOMPARE(s.shell.frameCounter, 1);
+
+        Picture expected = testing::backgroundPicture(false);
+        drawCreatures(expected, s.shell.world.listHead, s.shell.world.lifespan);
+        // The frame is the world before the step of the same pass; no step was due here.
+        for (int y = 0; y < 599; y += 7) {
+            for (int x = 0; x < 599; x += 5) {
+                QCOMPARE(s.form.world().pixel(x + 2, y + 2), expected.pixel(x, y));
+            }
+        }
+        // The 2-pixel strip along the top and left is never painted by the loop.
+        QCOMPARE(s.form.world().pixel(1, 300), face);
+        QCOMPARE(s.form.world().pixel(300, 0), face);
+    }
+
+    void theFrameCounterReachesDebugMessageOnTheSecondTick() {
+        StartedWindow s;
+        for (int i = 0; i < 4; ++i)
+            runPass(s.shell, s.form);
+        QCOMPARE(s.form.debugMessage().caption(), std::string());
+        s.shell.fpsTick = true;
+        runPass(s.shell, s.form);
+        QCOMPARE(s.form.debugMessage().caption(), std::string("5"));
+        QCOMPARE(s.shell.frameCounter, 0);
+        QVERIFY(!s.shell.fpsTick);
+    }
+
+    void pausedPassesDrawNothingAndKeepTheCount() {
+        StartedWindow s;
+        runPass(s.shell, s.form);
+        runPass(s.shell, s.form);
+        s.shell.paused = true;
+        s.shell.fpsTick = true;
+        s.shell.worldTick = true;
+        const auto before = positions(s.shell.world);
+        s.shell.plainBackground = true; // a frame drawn now would be grey
+        runPass(s.shell, s.form);
+        runPass(s.shell, s.form);
+        QCOMPARE(s.shell.frameCounter, 2);
+        QVERIFY(s.shell.fpsTick);
+        QVERIFY(s.shell.worldTick);
+        QVERIFY(positions(s.shell.world) == before);
+        QVERIFY(s.form.world().pixel(300, 300) != Colour{0x00808080});
+
+        // The first frame after resuming shows the frames before the pause, plus one.
+        s.shell.paused = false;
+        runPass(s.shell, s.form);
+        QCOMPARE(s.form.debugMessage().caption(), std::string("3"));
+    }
+
+    void aDueWorldStepShowsTheCullsCountAndClearsTheTick() {
+        StartedWindow s;
+        s.shell.worldTick = true;
+        runPass(s.shell, s.form);
+        QVERIFY(!s.shell.worldTick);
+        QVERIFY(s.shell.world.population > 15);
+        QCOMPARE(s.form.totalcreatures().caption(), std::to_string(s.shell.world.population));
+    }
+
+    void fifteenLeftGetTenMoreSixteenDoNot() {
+        StartedWindow s;
+        plainWorld(s.shell.world, 15);
+        s.shell.worldTick = true;
+        runPass(s.shell, s.form);
+        // The label shows the cull's count, made before the refill.
+        QCOMPARE(s.form.totalcreatures().caption(), std::string("15"));
+        QCOMPARE(listLength(s.shell.world), 25);
+
+        StartedWindow t;
+        plainWorld(t.shell.world, 16);
+        t.shell.worldTick = true;
+        runPass(t.shell, t.form);
+        QCOMPARE(t.form.totalcreatures().caption(), std::string("16"));
+        QCOMPARE(listLength(t.shell.world), 16);
+    }
+
+    void anEmptyWorldIsSeededAfresh() {
+        StartedWindow s;
+        destroyAllCreatures(s.shell.world);
+        s.shell.worldTick = true;
+        runPass(s.shell, s.form);
+        QCOMPARE(s.form.totalcreatures().caption(), std::string("0"));
+        QCOMPARE(listLength(s.shell.world), 55);
+    }
+
+    void fastModeRunsContactPassesOnlyAndDrawsNothing() {
+        StartedWindow s;
+        runPass(s.shell, s.form);
+        s.shell.fastMode = true;
+        s.shell.worldTick = true;
+        s.shell.plainBackground = true;
+        const auto before = positions(s.shell.world);
+        runPass(s.shell, s.form);
+        QVERIFY(positions(s.shell.world) != before);
+        QVERIFY(s.shell.worldTick);
+        QCOMPARE(s.form.totalcreatures().caption(), std::string());
+        QCOMPARE(s.shell.frameCounter, 1);
+        QVERIFY(s.form.world().pixel(300, 300) != Colour{0x00808080});
+
+        // Leaving fast mode with the tick set makes a normal world step.
+        s.shell.fastMode = false;
+        runPass(s.shell, s.form);
+        QVERIFY(!s.shell.worldTick);
+        QCOMPARE(s.form.totalcreatures().caption(), std::to_string(s.shell.world.population));
+    }
+
+    void aQuitRequestedDuringDeliveryEndsTheLoopBeforeAnotherFrame() {
+        Shell shell;
+        Tconstruct form(shell);
+        QTimer::singleShot(0, [&shell] { shell.quitRequested = true; });
+        runLoop(shell, form);
+        QCOMPARE(shell.frameCounter, 1);
+        QVERIFY(shell.running);
+    }
+
+    void timersFlipTheWorldTickAndSetTheFpsTick() {
+        Shell shell;
+        Tconstruct form(shell);
+        QCOMPARE(form.worldTime().period(), std::chrono::nanoseconds(15'625'000));
+        QCOMPARE(form.timer1().period(), std::chrono::nanoseconds(1'000'000'000));
+        form.worldTimeTimer();
+        QVERIFY(shell.worldTick);
+        form.worldTimeTimer();
+        QVERIFY(!shell.worldTick);
+        QTRY_VERIFY_WITH_TIMEOUT(shell.fpsTick, 5000);
+    }
+
+    // The whole program's path: showing the window activates it, the activation enters the
+    // loop, the loop runs until Esc. On the way the Home box takes the activation away and
+    // gives it back, which must not start a second loop.
+    void theLoopStartsOnActivationAndOnlyOnce() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& widget = nativeWidget(form.window());
+
+        int activations = 0;
+        struct Counter : QObject {
+            int* count;
+            explicit Counter(int* c) : count(c) {}
+            bool eventFilter(QObject*, QEvent* e) override {
+                if (e->type() == QEvent::WindowActivate) ++*count;
+                return false;
+            }
+        } counter(&activations);
+        widget.installEventFilter(&counter);
+
+        testing::MessageBoxSeen seen;
+        bool homePressed = false;
+        bool reactivated = false;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            if (!shell.running) return;
+            if (!homePressed) {
+                homePressed = true;
+                testing::answerNextMessageBox(seen);
+                QTest::keyClick(&widget, Qt::Key_Home);
+                return;
+            }
+            if (!reactivated) {
+                reactivated = true;
+                form.window().requestActivation();
+                return;
+            }
+            if (!form.debugMessage().caption().empty()) QTest::keyClick(&widget, Qt::Key_Escape);
+        });
+        driver.start(20);
+        QTimer::singleShot(20000, [&] { shell.quitRequested = true; }); // a stuck loop fails
+
+        form.show();
+        QTRY_VERIFY_WITH_TIMEOUT(shell.quitRequested, 30000);
+        QCOMPARE(form.runLoopEntries(), 1);
+        QVERIFY(seen.seen);
+        QVERIFY2(activations >= 2, "the box should have taken the activation and given it back");
+        QVERIFY(!form.debugMessage().caption().empty());
+        QVERIFY(std::stoi(form.debugMessage().caption()) > 0);
+        QVERIFY(!widget.isVisible());
+    }
+};
+
+} // namespace kanimo
+
+QTEST_MAIN(kanimo::RunLoopTest)
+#include "run_loop_test.moc"
