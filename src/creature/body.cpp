@@ -1,5 +1,7 @@
 #include "creature/body.h"
 
+#include <algorithm>
+
 #include "creature/creature.h"
 #include "world/world.h"
 
@@ -22,6 +24,43 @@ int bodySegmentCount(const Genome& genome) {
     return count;
 }
 
+// Gives every segment a slot in the body's table of distinct angles.
+void indexLimbAngles(Creature& creature) {
+    double distinct[maxBodySegments];
+    int count = 0;
+    for (int i = 0; i < creature.segmentCount; ++i) {
+        Segment& s = creature.segments[i];
+        int slot = 0;
+        while (slot < count && distinct[slot] != s.angle) ++slot;
+        if (slot == count) distinct[count++] = s.angle;
+        s.angleSlot = slot;
+    }
+    creature.limbAngles = std::make_unique<double[]>(count);
+    std::copy(distinct, distinct + count, creature.limbAngles.get());
+    creature.limbAngleCount = count;
+}
+
+LimbEffects effectsOf(const Creature& creature) {
+    LimbEffects e;
+    for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb) {
+        for (const Segment* s = head->next; s != nullptr; s = s->next) {
+            const int f = 10 - s->depth;
+            if (s->kind == 2) {
+                e.boostEnergy.push_back(f * 0.0001 * 0.1);
+                e.boostGrowth.push_back(f * 0.002 * 0.1);
+                e.speedTerms.push_back(-(f * 0.5 * 0.1));
+                e.driveTerms.push_back(-(f * 0.0001 * 0.1));
+            } else if (s->kind == 3) {
+                e.speedTerms.push_back(f * 0.1);
+                e.driveTerms.push_back(f * 0.001 * 0.1);
+            }
+            e.speedTerms.push_back(-(f * 0.5 * 0.1));
+            e.driveTerms.push_back(f * 0.0001 * 0.1);
+        }
+    }
+    return e;
+}
+
 Segment* addSegment(Creature& creature, const Segment& segment) {
     Segment* slot = &creature.segments[creature.segmentCount++];
     *slot = segment;
@@ -40,15 +79,22 @@ void growBody(const World& world, Creature& creature, const Genome& genome) {
         creature, Segment(creature, world.limbSizeFactor, genome.angles[0][0], genome.kinds[0][0]));
     creature.firstLimb = root;
     growChain(creature, root, genome, 0);
-    if (genome.angles[0][0] == emptyCell) return;
-
-    Segment* head = root;
-    for (int r = 1; r < genomeRows && genome.angles[r][0] != emptyCell; ++r) {
-        Segment* limb = addSegment(creature, Segment(head, genome.angles[r][0], genome.kinds[r][0]));
-        head->nextLimb = limb;
-        growChain(creature, limb, genome, r);
-        head = limb;
+    if (genome.angles[0][0] != emptyCell) {
+        Segment* head = root;
+        for (int r = 1; r < genomeRows && genome.angles[r][0] != emptyCell; ++r) {
+            Segment* limb =
+                addSegment(creature, Segment(head, genome.angles[r][0], genome.kinds[r][0]));
+            head->nextLimb = limb;
+            growChain(creature, limb, genome, r);
+            head = limb;
+        }
     }
+    prepareBody(creature);
+}
+
+void prepareBody(Creature& creature) {
+    indexLimbAngles(creature);
+    creature.limbEffects = effectsOf(creature);
 }
 
 void growChain(Creature& creature, Segment* from, const Genome& genome, int row) {

@@ -14,6 +14,11 @@ struct World;
 // never reads outside it. A chain segment with a negative kind dooms the creature.
 void growBody(const World& world, Creature& creature, const Genome& genome);
 
+// Works out what the limb pass keeps for a grown body: the table of its distinct angles
+// and its segments' effects (from their kinds and depths). Growth calls it; code that
+// changes the angles, kinds or depths of a grown body calls it afterwards.
+void prepareBody(Creature& creature);
+
 // The chain of one row, hanging from `from` (the row's head).
 void growChain(Creature& creature, Segment* from, const Genome& genome, int row);
 

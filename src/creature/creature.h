@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
+#include "creature/steering_memo.h"
 #include "genetics/genome.h"
 #include "world/geometry.h"
 
@@ -9,6 +11,9 @@ namespace kanimo {
 
 struct Creature;
 struct World;
+
+// A body has at most seven limb heads with up to thirteen chain segments each.
+inline constexpr int maxBodySegments = genomeRows * (genomeColumns + 1);
 
 // One circle of a body. The same record serves as the root (first limb head), as a
 // further limb head and as a chain segment; the links say which.
@@ -23,6 +28,7 @@ struct Segment {
     double size = 0.0;
     double reach = 0.0;
     double angle = 0.0;
+    int angleSlot = 0; // index of `angle` in the body's table of distinct angles
 
     Segment() = default;
     // The root: sits on the creature's centre, sized from its body.
@@ -34,6 +40,23 @@ struct Segment {
         prevPos = pos;
         pos = p;
     }
+};
+
+// What the chain segments of a body do to their creature in every limb pass, worked out
+// once at growth from their kinds and depths (f = 10 - depth), in limb and chain order.
+// The effects on speed and turning are sums taken one term at a time, so each is kept as
+// the list of its terms, subtractions as added negations: adding them in order gives the
+// very same values as applying the segments' effects one after the other.
+struct LimbEffects {
+    // kind 3: f x 0.1, -(f x 0.5 x 0.1); kind 2: -(f x 0.5 x 0.1) twice;
+    // any other kind: -(f x 0.5 x 0.1)
+    std::vector<double> speedTerms;
+    // kind 3: f x 0.001 x 0.1, f x 0.0001 x 0.1; kind 2: -(f x 0.0001 x 0.1), f x 0.0001 x 0.1;
+    // any other kind: f x 0.0001 x 0.1
+    std::vector<double> driveTerms;
+    // One entry per kind-2 segment, granted while the world's boost budget lasts.
+    std::vector<double> boostEnergy; // f x 0.0001 x 0.1
+    std::vector<double> boostGrowth; // f x 0.002 x 0.1
 };
 
 struct Creature {
@@ -67,6 +90,17 @@ struct Creature {
     // allocation per body; the links above point into it.
     std::unique_ptr<Segment[]> segments;
     int segmentCount = 0;
+
+    // The distinct segment angles of the body, so that the limb pass takes one sine and
+    // cosine per distinct angle instead of one per segment.
+    std::unique_ptr<double[]> limbAngles;
+    int limbAngleCount = 0;
+
+    LimbEffects limbEffects;
+
+    // Steering's sines for the repeating part of the phase cycle, made once the creature
+    // gets there.
+    std::unique_ptr<SteeringMemo> steeringMemo;
 
     // Seeded creature: bodiless, with a random genome its maker replaces when it grows
     // the body.

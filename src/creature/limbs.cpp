@@ -1,5 +1,8 @@
 #include "creature/limbs.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "creature/creature.h"
 #include "world/geometry.h"
 #include "world/world.h"
@@ -8,40 +11,73 @@ namespace kanimo {
 
 namespace {
 
-// f is 10 - depth: deep segments act less, and past depth 10 the signs turn over.
-void applySegmentEffect(World& world, Creature& c, int kind, int f) {
-    if (kind == 2) {
-        if (world.boostBudget > 0) {
-            c.energy = c.energy + f * 0.0001 * 0.1;
-            c.growth = c.growth + f * 0.002 * 0.1;
-            world.boostBudget = world.boostBudget - 1;
-        }
-        c.speed = c.speed - f * 0.5 * 0.1;
-        c.turnDrive = c.turnDrive - f * 0.0001 * 0.1;
-    } else if (kind == 3) {
-        c.speed = c.speed + f * 0.1;
-        c.turnDrive = c.turnDrive + f * 0.001 * 0.1;
+// The chain segments' effects on their creature. Each field is changed only by its own
+// terms, so the fields can be summed one after the other; within a field the order of the
+// terms is the order of the segments. Kind-2 boosts go to the first kind-2 segments in
+// that order while the world's budget lasts.
+void applyLimbEffects(World& world, Creature& c) {
+    const LimbEffects& e = c.limbEffects;
+    // Both lists have a term per step of a segment's effect, so they run side by side.
+    double speed = c.speed;
+    double drive = c.turnDrive;
+    const std::size_t terms = e.speedTerms.size();
+    for (std::size_t i = 0; i < terms; ++i) {
+        speed = speed + e.speedTerms[i];
+        drive = drive + e.driveTerms[i];
     }
-    c.speed = c.speed - f * 0.5 * 0.1;
-    c.turnDrive = c.turnDrive + f * 0.0001 * 0.1;
+    c.speed = speed;
+    c.turnDrive = drive;
+
+    const int boosts = static_cast<int>(std::min<std::size_t>(
+        e.boostEnergy.size(), static_cast<std::size_t>(std::max(world.boostBudget, 0))));
+    double energy = c.energy;
+    double growth = c.growth;
+    for (int i = 0; i < boosts; ++i) {
+        energy = energy + e.boostEnergy[i];
+        growth = growth + e.boostGrowth[i];
+    }
+    c.energy = energy;
+    c.growth = growth;
+    world.boostBudget = world.boostBudget - boosts;
 }
 
 } // namespace
 
 void updateLimbs(World& world, Creature& c) {
+    if (c.firstLimb == nullptr) return;
+
+    // Segments that share an angle share its sine and cosine: the argument, and so the
+    // value, is the same for all of them in this tick.
+    double cosines[maxBodySegments];
+    double sines[maxBodySegments];
+    for (int i = 0; i < c.limbAngleCount; ++i) {
+        const double r = (c.limbAngles[i] - c.swing) * degreesToRadians;
+        cosines[i] = std::cos(r);
+        sines[i] = std::sin(r);
+    }
+
     for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb) {
         head->size = c.size * world.limbSizeFactor;
-        head->pushPosition(polarOffset(c.pos.x, c.pos.y, head->angle - c.swing, head->reach));
+        const int slot = head->angleSlot;
+        // Each chain segment starts from where its parent was before this tick's push, so
+        // the chain trails behind a moving body. A chain's parent is always the segment
+        // before it, so that place and the parent's size are carried along the chain.
+        Vec2 origin = head->pos;
+        head->pushPosition(Vec2(c.pos.x + cosines[slot] * head->reach,
+                                c.pos.y - sines[slot] * head->reach));
         head->reach = c.size * 0.6;
-        // Each segment starts from where its parent was before this tick's push, so the
-        // chain trails behind a moving body.
+        double size = head->size;
         for (Segment* s = head->next; s != nullptr; s = s->next) {
-            const Vec2 origin = s->parent->prevPos;
-            s->pushPosition(polarOffset(origin.x, origin.y, s->angle - c.swing, s->reach * 0.1));
-            s->size = s->parent->size * 0.9;
-            applySegmentEffect(world, c, s->kind, 10 - s->depth);
+            const Vec2 previous = s->pos;
+            const double d = s->reach * 0.1;
+            s->pushPosition(Vec2(origin.x + cosines[s->angleSlot] * d,
+                                 origin.y - sines[s->angleSlot] * d));
+            origin = previous;
+            size = size * 0.9;
+            s->size = size;
         }
     }
+    applyLimbEffects(world, c);
 }
 
 } // namespace kanimo

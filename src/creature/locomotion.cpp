@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "creature/creature.h"
+#include "creature/steering_memo.h"
 #include "world/geometry.h"
 #include "world/world.h"
 
@@ -11,6 +12,32 @@ namespace kanimo {
 namespace {
 constexpr double twoPi = 6.283185307179586;
 constexpr double pi = 3.141592653589793;
+Oscillation workOutOscillation(double phase, double phaseSeed) {
+    const double w = std::sin(0.001 * phase + phaseSeed * pi);
+    const bool steady = std::sin(phaseSeed * pi + phase) < 0.5 &&
+                        std::sin(0.0005 * phaseSeed * pi + phase) > -0.5;
+    return Oscillation{w, steady};
+}
+
+// Past its 126th tick a creature's phase repeats every 252 ticks, so the sines are taken
+// once per place in the cycle and kept with the creature.
+Oscillation oscillation(Creature& c) {
+    const int slot = phaseCycleSlot(c.phase);
+    if (slot < 0) return workOutOscillation(c.phase, c.phaseSeed);
+    if (c.steeringMemo == nullptr || c.steeringMemo->phaseSeed != c.phaseSeed) {
+        c.steeringMemo = std::make_unique<SteeringMemo>();
+        c.steeringMemo->phaseSeed = c.phaseSeed;
+    }
+    SteeringMemo& memo = *c.steeringMemo;
+    if (memo.known[slot] == 0) {
+        const Oscillation o = workOutOscillation(c.phase, c.phaseSeed);
+        memo.w[slot] = o.w;
+        memo.known[slot] = o.steadySwingTurn ? 2 : 1;
+        return o;
+    }
+    return Oscillation{memo.w[slot], memo.known[slot] == 2};
+}
+
 } // namespace
 
 void moveCreature(const World& world, Creature& c) {
@@ -46,8 +73,8 @@ void moveCreature(const World& world, Creature& c) {
     }
     c.heading = wrapAngle(c.heading);
 
-    if (c.partner != nullptr &&
-        distance(c.pos.x, c.pos.y, c.partner->pos.x, c.partner->pos.y) > 10 && bounced) {
+    if (bounced && c.partner != nullptr &&
+        distance(c.pos.x, c.pos.y, c.partner->pos.x, c.partner->pos.y) > 10) {
         c.partner = nullptr;
     }
 }
@@ -59,13 +86,10 @@ void steerCreature(const World& world, Creature& c) {
         c.turnRate = -world.maxTurn;
     }
 
-    const double w = std::sin(0.001 * c.phase + c.phaseSeed * pi);
-    c.swing = c.swing + w * (200 * c.turnRate);
-    c.heading = c.heading + w * (200 * c.turnRate);
-    if (std::sin(c.phaseSeed * pi + c.phase) < 0.5 &&
-        std::sin(0.0005 * c.phaseSeed * pi + c.phase) > -0.5) {
-        c.swing = c.swing + c.turnSign * c.turnRate;
-    }
+    const Oscillation o = oscillation(c);
+    c.swing = c.swing + o.w * (200 * c.turnRate);
+    c.heading = c.heading + o.w * (200 * c.turnRate);
+    if (o.steadySwingTurn) c.swing = c.swing + c.turnSign * c.turnRate;
     c.heading = c.heading + c.turnSign * c.turnRate;
     c.swing = wrapAngle(c.swing);
     c.heading = wrapAngle(c.heading);

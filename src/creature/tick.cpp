@@ -8,13 +8,6 @@
 
 namespace kanimo {
 
-bool isDead(Creature& creature) {
-    if (creature.energy > 0) return false;
-    creature.size = creature.size - 0.2;
-    creature.turnRate = 0;
-    return true;
-}
-
 // The comparisons below are written as "not at least" / "not greater than" on purpose:
 // a value that fails the comparison, NaN included, takes the branch.
 void creatureTick(World& world, Creature& c) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "genetics/random.h"
+#include "world/contact_scan.h"
 
 namespace kanimo {
 
@@ -33,6 +34,8 @@ struct World {
     std::int32_t population = 0;
 
     Random rng;
+
+    ContactScan contactScan;
 
     World() = default;
     World(const World&) = delete;

@@ -95,6 +95,7 @@ TEST(Limbs, SegmentKindEffects) {
         World world;
         Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({1}, 0, k.kind));
         c.firstLimb->next->depth = k.depth;
+        prepareBody(c);
         world.boostBudget = k.budget;
         c.speed = 0;
         c.turnDrive = 0;

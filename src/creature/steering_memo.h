@@ -1,0 +1,27 @@
+#pragma once
+
+namespace kanimo {
+
+// The oscillator phase a creature has after n ticks of life is the same for every creature:
+// from 0 it climbs by 0.05, jumps to -2pi at its 126th tick, and from then on runs through
+// the very same 252 values again and again. What steering works out from the phase and the
+// creature's fixed phaseSeed therefore repeats every 252 ticks, and is worked out once.
+inline constexpr int phaseCycleLength = 252;
+
+// The place of `phase` in the repeating cycle, or -1 when it is not one of its values.
+int phaseCycleSlot(double phase);
+
+// What steering takes from the phase: the oscillation factor w and whether the swing
+// takes the steady turn.
+struct Oscillation {
+    double w;
+    bool steadySwingTurn;
+};
+
+struct SteeringMemo {
+    double phaseSeed = 0;
+    double w[phaseCycleLength];
+    unsigned char known[phaseCycleLength] = {}; // 0: not yet worked out; 1: no turn; 2: turn
+};
+
+} // namespace kanimo
