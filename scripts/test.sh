@@ -14,7 +14,7 @@ configure() { # dir, cmake arguments... (re-running is quick and keeps the optio
 release="$root/build/release"
 asan="$root/build/sanitize"
 configure "$release" -DCMAKE_BUILD_TYPE=Release -DKANIMO_BUILD_APP=ON
-configure "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKANIMO_SANITIZE=ON -DKANIMO_BUILD_APP=OFF
+configure "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKANIMO_SANITIZE=ON -DKANIMO_BUILD_APP=ON
 
 echo "== optimised build"
 cmake --build "$release"
