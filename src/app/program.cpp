@@ -32,7 +32,15 @@ int runProgram(int argc, char** argv) {
     }
 
     Shell shell; // holds the off-screen picture, created before anything of the window
-    std::unique_ptr<Application> application = createApplication();
+    std::unique_ptr<Application> application;
+    try {
+        application = createApplication();
+    } catch (...) {
+        // Without an application there is no box to show the failure in.
+        std::fprintf(stderr, "kanimo: %s\n",
+                     startupErrorMessage(std::current_exception()).c_str());
+        return 1;
+    }
     try {
         Tconstruct construct(shell);
         construct.show();

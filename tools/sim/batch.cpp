@@ -77,7 +77,7 @@ SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
     world.rng.srand(seed);
     seedWorld(world);
     const Clock::time_point start = Clock::now();
-    for (int k = 1; k <= steps; ++k) {
+    for (long long k = 1; k <= steps; ++k) {
         const StepCounts counts = fast ? countedFastStep(world) : countedWorldStep(world);
         summary.births += counts.births;
         summary.deaths += counts.deaths;

@@ -136,7 +136,7 @@ int runSingleWorld(const SimOptions& o, std::uint32_t seed, std::FILE* out, std:
 
     ProgressBar bar(static_cast<std::uint64_t>(o.steps), err, standardErrorIsTerminal());
     const Clock::time_point start = Clock::now();
-    for (int k = 1; k <= o.steps; ++k) {
+    for (long long k = 1; k <= o.steps; ++k) {
         const StepCounts counts = o.fast ? countedFastStep(world) : countedWorldStep(world);
         if (!output.afterStep(world, k, counts)) return 2;
         bar.update(static_cast<std::uint64_t>(k));
