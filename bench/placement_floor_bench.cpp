@@ -12,9 +12,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include "cpu_time.h"
+
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <vector>
 
 #include "creature/creature.h"
@@ -26,12 +27,6 @@ namespace kanimo {
 namespace {
 
 constexpr int tries = 3;
-
-double threadCpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 struct Workload {
     std::uint32_t seed;

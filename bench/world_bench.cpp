@@ -11,7 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <ctime>
+#include "cpu_time.h"
+
 #include <memory>
 
 #include "world/contact.h"
@@ -22,12 +23,6 @@ namespace kanimo {
 namespace {
 
 constexpr int stepsPerWorld = 10;
-
-double threadCpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 std::unique_ptr<World> freshWorld(int population) {
     auto world = std::make_unique<World>();

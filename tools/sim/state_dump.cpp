@@ -10,12 +10,6 @@ namespace kanimo {
 
 namespace {
 
-template <typename Integer> void appendInteger(std::string& out, Integer value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
-
 void appendField(std::string& out, double value) {
     out.push_back(' ');
     appendDouble(out, value);

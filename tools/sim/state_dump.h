@@ -1,5 +1,6 @@
 #pragma once
 
+#include <charconv>
 #include <string>
 #include <unordered_map>
 
@@ -10,6 +11,13 @@ struct World;
 
 // Appends `value` as printf's "%.17g" would write it, without going through printf.
 void appendDouble(std::string& out, double value);
+
+// Appends a whole number in decimal.
+template <typename Integer> void appendInteger(std::string& out, Integer value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
 
 // Writes the state of a world in the fixed line format of --dump and --trace, so that
 // runs of different builds or implementations can be compared line by line. Keeps its

@@ -3,17 +3,12 @@
 #include <charconv>
 
 #include "creature/creature.h"
+#include "state_dump.h"
 #include "world/world.h"
 
 namespace kanimo {
 
 namespace {
-
-template <typename Integer> void appendInteger(std::string& out, Integer value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
-}
 
 // Ten significant digits are plenty for plotting and keep the file small.
 void appendMeasure(std::string& out, double value) {
