@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "creature/steering_memo.h"
+#include "creature/phase_cycle.h"
 #include "genetics/genome.h"
 #include "world/geometry.h"
 

@@ -3,15 +3,16 @@
 #include <cmath>
 
 #include "creature/creature.h"
-#include "creature/steering_memo.h"
+#include "creature/phase_cycle.h"
 #include "world/geometry.h"
 #include "world/world.h"
 
 namespace kanimo {
 
 namespace {
-constexpr double twoPi = 6.283185307179586;
+
 constexpr double pi = 3.141592653589793;
+
 Oscillation workOutOscillation(double phase, double phaseSeed) {
     const double w = std::sin(0.001 * phase + phaseSeed * pi);
     const bool steady = std::sin(phaseSeed * pi + phase) < 0.5 &&
@@ -41,8 +42,7 @@ Oscillation oscillation(Creature& c) {
 } // namespace
 
 void moveCreature(const World& world, Creature& c) {
-    c.phase = c.phase + 0.05;
-    if (c.phase > twoPi) c.phase = -twoPi;
+    c.phase = nextPhase(c.phase);
 
     const double h = c.heading * degreesToRadians;
     c.pos.x = c.pos.x + std::cos(h) * c.speed;

@@ -1,4 +1,4 @@
-#include "creature/steering_memo.h"
+#include "creature/phase_cycle.h"
 
 #include <cmath>
 
@@ -12,12 +12,10 @@ struct PhaseCycle {
     double phase[phaseCycleLength];
     bool repeats = false; // the cycle was seen to close exactly
 
-    // Steps the phase exactly as moving does.
     PhaseCycle() {
         double p = 0;
         for (int n = 1; n <= 126 + 2 * phaseCycleLength; ++n) {
-            p = p + 0.05;
-            if (p > twoPi) p = -twoPi;
+            p = nextPhase(p);
             if (n >= 126 && n < 126 + phaseCycleLength) phase[n - 126] = p;
             if (n >= 126 + phaseCycleLength) {
                 repeats = p == phase[(n - 126) % phaseCycleLength];

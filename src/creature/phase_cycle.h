@@ -8,6 +8,15 @@ namespace kanimo {
 // creature's fixed phaseSeed therefore repeats every 252 ticks, and is worked out once.
 inline constexpr int phaseCycleLength = 252;
 
+// One tick's step of the oscillator phase: up by 0.05, and from just above 2pi straight to
+// -2pi (not to 0, nor down by 2pi).
+inline double nextPhase(double phase) {
+    constexpr double twoPi = 6.283185307179586;
+    phase = phase + 0.05;
+    if (phase > twoPi) phase = -twoPi;
+    return phase;
+}
+
 // The place of `phase` in the repeating cycle, or -1 when it is not one of its values.
 int phaseCycleSlot(double phase);
 

@@ -1,4 +1,4 @@
-#include "creature/steering_memo.h"
+#include "creature/phase_cycle.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 namespace kanimo {
 namespace {
 
-TEST(SteeringMemo, ThePhaseCycleRepeatsExactly) {
+TEST(PhaseCycle, ThePhaseCycleRepeatsExactly) {
     World world;
     Creature& c = testing::addBodiless(world, Vec2(300, 300));
     c.speed = 0;
@@ -30,7 +30,7 @@ TEST(SteeringMemo, ThePhaseCycleRepeatsExactly) {
 
 // Steering a creature through several cycles, and on after its phaseSeed changes, turns it
 // exactly as the sines taken afresh would.
-TEST(SteeringMemo, RememberedSinesEqualFreshOnes) {
+TEST(PhaseCycle, RememberedSinesEqualFreshOnes) {
     constexpr double pi = 3.141592653589793;
     World world;
     Creature& c = testing::addBodiless(world, Vec2(300, 300), 10);
