@@ -27,8 +27,7 @@ const World& grownWorld(int n) {
         slot->rng.srand(20240601u + static_cast<unsigned>(n));
         slot->initialPopulation = n;
         seedWorld(*slot);
-        for (int i = 0; i < worldSteps; ++i)
-            worldStep(*slot);
+        for (int i = 0; i < worldSteps; ++i) worldStep(*slot);
     }
     return *slot;
 }
@@ -53,13 +52,10 @@ const Crowd& grownCrowd(int n) {
             auto w = std::make_unique<World>();
             w->rng.srand(seed);
             seedWorld(*w);
-            for (int i = 0; i < worldSteps; ++i)
-                worldStep(*w);
+            for (int i = 0; i < worldSteps; ++i) worldStep(*w);
             const Creature* start = w->listHead;
-            for (int length = listLength(*w); length > n - count; --length)
-                start = start->next;
-            for (const Creature* c = start; c != nullptr; c = c->next)
-                ++count;
+            for (int length = listLength(*w); length > n - count; --length) start = start->next;
+            for (const Creature* c = start; c != nullptr; c = c->next) ++count;
             crowd.parts.push_back(Crowd::Part{std::move(w), start});
         }
     }
@@ -130,8 +126,7 @@ void BM_ComposeCrowdedFrame(benchmark::State& state) {
     }
     int count = 0;
     for (const Crowd::Part& part : crowd.parts) {
-        for (const Creature* c = part.start; c != nullptr; c = c->next)
-            ++count;
+        for (const Creature* c = part.start; c != nullptr; c = c->next) ++count;
     }
     state.counters["creatures"] = count;
 }

@@ -37,8 +37,7 @@ int runProgram(int argc, char** argv) {
         application = createApplication();
     } catch (...) {
         // Without an application there is no box to show the failure in.
-        std::fprintf(stderr, "kanimo: %s\n",
-                     startupErrorMessage(std::current_exception()).c_str());
+        std::fprintf(stderr, "kanimo: %s\n", startupErrorMessage(std::current_exception()).c_str());
         return 1;
     }
     try {

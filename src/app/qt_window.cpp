@@ -81,8 +81,7 @@ class QtWindow : public Window {
         widget_->setFont(fontOf(layout.font));
         widget_->move(layout.left, layout.top);
         widget_->resize(layout.width, layout.height);
-        for (const ComponentLayout& c : layout.components)
-            addComponent(c);
+        for (const ComponentLayout& c : layout.components) addComponent(c);
     }
 
     void show() override {

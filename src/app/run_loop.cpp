@@ -58,8 +58,7 @@ void runPass(Shell& shell, Tconstruct& form) {
 
 void runLoop(Shell& shell, Tconstruct& form) {
     startRunLoop(shell, form);
-    while (!shell.quitRequested)
-        runPass(shell, form);
+    while (!shell.quitRequested) runPass(shell, form);
 }
 
 } // namespace kanimo

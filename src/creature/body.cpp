@@ -100,7 +100,8 @@ void prepareBody(Creature& creature) {
 void growChain(Creature& creature, Segment* from, const Genome& genome, int row) {
     Segment* tail = from;
     for (int k = 0; k < genomeColumns && genome.angles[row][k] != emptyCell; ++k) {
-        Segment* segment = addSegment(creature, Segment(tail, genome.angles[row][k], genome.kinds[row][k]));
+        Segment* segment =
+            addSegment(creature, Segment(tail, genome.angles[row][k], genome.kinds[row][k]));
         tail->next = segment;
         segment->depth = k;
         tail = segment;

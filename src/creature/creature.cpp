@@ -10,8 +10,8 @@ Segment::Segment(const Creature& owner, double limbSizeFactor, int angle_, int k
       reach(owner.size * 0.45), angle(angle_) {}
 
 Segment::Segment(const Segment* parent_, int angle_, int kind_)
-    : parent(const_cast<Segment*>(parent_)), pos(parent_->pos), prevPos(parent_->pos),
-      kind(kind_), size(parent_->size * 0.9), reach(parent_->reach), angle(angle_) {}
+    : parent(const_cast<Segment*>(parent_)), pos(parent_->pos), prevPos(parent_->pos), kind(kind_),
+      size(parent_->size * 0.9), reach(parent_->reach), angle(angle_) {}
 
 // Starting values shared by both constructors, in the order the generator is drawn from:
 // `phaseSeed` takes its rand() after any heading draw.

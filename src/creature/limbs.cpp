@@ -63,15 +63,15 @@ void updateLimbs(World& world, Creature& c) {
         // the chain trails behind a moving body. A chain's parent is always the segment
         // before it, so that place and the parent's size are carried along the chain.
         Vec2 origin = head->pos;
-        head->pushPosition(Vec2(c.pos.x + cosines[slot] * head->reach,
-                                c.pos.y - sines[slot] * head->reach));
+        head->pushPosition(
+            Vec2(c.pos.x + cosines[slot] * head->reach, c.pos.y - sines[slot] * head->reach));
         head->reach = c.size * 0.6;
         double size = head->size;
         for (Segment* s = head->next; s != nullptr; s = s->next) {
             const Vec2 previous = s->pos;
             const double d = s->reach * 0.1;
-            s->pushPosition(Vec2(origin.x + cosines[s->angleSlot] * d,
-                                 origin.y - sines[s->angleSlot] * d));
+            s->pushPosition(
+                Vec2(origin.x + cosines[s->angleSlot] * d, origin.y - sines[s->angleSlot] * d));
             origin = previous;
             size = size * 0.9;
             s->size = size;

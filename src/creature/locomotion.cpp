@@ -15,8 +15,8 @@ constexpr double pi = 3.141592653589793;
 
 Oscillation workOutOscillation(double phase, double phaseSeed) {
     const double w = std::sin(0.001 * phase + phaseSeed * pi);
-    const bool steady = std::sin(phaseSeed * pi + phase) < 0.5 &&
-                        std::sin(0.0005 * phaseSeed * pi + phase) > -0.5;
+    const bool steady =
+        std::sin(phaseSeed * pi + phase) < 0.5 && std::sin(0.0005 * phaseSeed * pi + phase) > -0.5;
     return Oscillation{w, steady};
 }
 

@@ -64,10 +64,8 @@ void fillEllipseRows(Colour* pixels, int width, const Box& box, std::int64_t w, 
             d = static_cast<U>(static_cast<std::uint64_t>(std::sqrt(static_cast<double>(r) / h2d)));
             if (d > wu) d = wu;
         }
-        while (d < wu && (d + 1) * (d + 1) * h2 <= r)
-            ++d;
-        while (d > 0 && d * d * h2 > r)
-            --d;
+        while (d < wu && (d + 1) * (d + 1) * h2 <= r) ++d;
+        while (d > 0 && d * d * h2 > r) --d;
         const std::int64_t reach = static_cast<std::int64_t>(d);
         const std::int64_t left = std::max<std::int64_t>(ceilHalf(centre2 - reach), 0);
         const std::int64_t right = std::min<std::int64_t>(floorHalf(centre2 + reach), width - 1);

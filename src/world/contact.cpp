@@ -210,9 +210,8 @@ void markVisits(ContactScan& scan, const Turn& turn, int from) {
         for (; j + 1 < end; j += 2) {
             const __m128d qx = _mm_loadu_pd(refX + j);
             const __m128d qy = _mm_loadu_pd(refY + j);
-            const __m128d in =
-                _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(qx, l), _mm_cmple_pd(qx, r)),
-                           _mm_and_pd(_mm_cmpge_pd(qy, t), _mm_cmple_pd(qy, b)));
+            const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(qx, l), _mm_cmple_pd(qx, r)),
+                                          _mm_and_pd(_mm_cmpge_pd(qy, t), _mm_cmple_pd(qy, b)));
             bits |= static_cast<std::uint64_t>(_mm_movemask_pd(in)) << (j & 63);
         }
 #endif
@@ -227,8 +226,8 @@ void markVisits(ContactScan& scan, const Turn& turn, int from) {
             const double mNear = pNear + nearRadius[k];
             const double mTouch = pTouch + touchRadius[k];
             const bool touch = mTouch >= 0 && d2 <= mTouch * mTouch;
-            const bool strike = mNear >= 0 && d2 <= mNear * mNear &&
-                                box.mayReach(refX[k], refY[k], touchRadius[k]);
+            const bool strike =
+                mNear >= 0 && d2 <= mNear * mNear && box.mayReach(refX[k], refY[k], touchRadius[k]);
             if (!touch && !strike) bits &= ~(std::uint64_t{1} << (k & 63));
         }
         const std::uint64_t before = w == (from >> 6) ? (std::uint64_t{1} << (from & 63)) - 1 : 0;

@@ -19,7 +19,7 @@ struct ContactScan {
     std::vector<double> touchRadius;  // size x 0.5
     std::vector<std::uint64_t> dead;  // one bit per creature
     std::vector<std::uint64_t> visit; // one bit per creature the current turn must visit
-    double widestTouch = 0; // no touch radius in the scan is larger
+    double widestTouch = 0;           // no touch radius in the scan is larger
 
     void clear();
     void add(Creature& c);

@@ -16,7 +16,9 @@ struct Vec2 {
 };
 
 // Upper-left corner of the square that bounds a circle of radius r about p.
-inline Vec2 cornerPoint(Vec2 p, double r) { return Vec2(p.x - r, p.y - r); }
+inline Vec2 cornerPoint(Vec2 p, double r) {
+    return Vec2(p.x - r, p.y - r);
+}
 
 inline double distance(double x1, double y1, double x2, double y2) {
     return std::sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1));

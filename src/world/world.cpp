@@ -4,7 +4,9 @@
 
 namespace kanimo {
 
-World::~World() { destroyAllCreatures(*this); }
+World::~World() {
+    destroyAllCreatures(*this);
+}
 
 void destroyAllCreatures(World& world) {
     Creature* c = world.listHead;

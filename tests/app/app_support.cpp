@@ -21,8 +21,7 @@ void answerNextMessageBox(MessageBoxSeen& seen) {
         seen.caption = box->windowTitle();
         seen.text = box->text();
         seen.icon = box->icon();
-        for (QAbstractButton* b : box->buttons())
-            seen.buttons << b->text();
+        for (QAbstractButton* b : box->buttons()) seen.buttons << b->text();
         poll->stop();
         poll->deleteLater();
         if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {

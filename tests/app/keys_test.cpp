@@ -64,8 +64,7 @@ class KeysTest : public QObject {
         QTest::keyClick(&s.widget(), Qt::Key_B);
         const Picture gradient = testing::backgroundPicture(false);
         for (int y : {0, 100, 300, 590}) {
-            for (int x : {0, 250, 592})
-                QCOMPARE(box.pixel(8 + x, 8 + y), gradient.pixel(x, y));
+            for (int x : {0, 250, 592}) QCOMPARE(box.pixel(8 + x, 8 + y), gradient.pixel(x, y));
         }
         // The strip along the top and left keeps what the last frame left there.
         QCOMPARE(box.pixel(5, 300), stripBefore);

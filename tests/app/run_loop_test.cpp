@@ -74,8 +74,7 @@ class RunLoopTest : public QObject {
 
     void theFrameCounterReachesDebugMessageOnTheSecondTick() {
         StartedWindow s;
-        for (int i = 0; i < 4; ++i)
-            runPass(s.shell, s.form);
+        for (int i = 0; i < 4; ++i) runPass(s.shell, s.form);
         QCOMPARE(s.form.debugMessage().caption(), std::string());
         s.shell.fpsTick = true;
         runPass(s.shell, s.form);

@@ -86,8 +86,7 @@ class ToolkitTest : public QObject {
         copyToSurface(p, s.view(), 0, 10);
         copyToSurface(p, s.view(), -20, -20);
         copyToSurface(Picture(), s.view(), 0, 0);
-        for (std::uint32_t v : s.pixels)
-            QCOMPARE(v, untouched);
+        for (std::uint32_t v : s.pixels) QCOMPARE(v, untouched);
     }
 
     void aSmallPictureLeavesTheSurfaceAroundIt() {

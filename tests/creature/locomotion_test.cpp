@@ -15,13 +15,13 @@ struct WallCase {
 
 TEST(Locomotion, WallsReflectTheHeading) {
     const WallCase cases[] = {
-        {590, 300, 0, 5, 180},     // right wall
-        {590, 300, 30, 5, 150},    // right wall, oblique
-        {300, 595, 300, 0, 60},    // bottom wall
-        {5, 300, 200, 0, 340},     // left wall: -20 wraps to 340
-        {300, 5, 45, 0, 315},      // top wall
-        {595, 595, 315, 0, 135},   // a corner reflects twice: -135, then 495, wrapped
-        {587, 300, 0, 5, 0},       // exactly on the bound: the tests are strict
+        {590, 300, 0, 5, 180},   // right wall
+        {590, 300, 30, 5, 150},  // right wall, oblique
+        {300, 595, 300, 0, 60},  // bottom wall
+        {5, 300, 200, 0, 340},   // left wall: -20 wraps to 340
+        {300, 5, 45, 0, 315},    // top wall
+        {595, 595, 315, 0, 135}, // a corner reflects twice: -135, then 495, wrapped
+        {587, 300, 0, 5, 0},     // exactly on the bound: the tests are strict
     };
     for (const WallCase& k : cases) {
         World world;
@@ -62,10 +62,10 @@ TEST(Locomotion, BounceReleasesOnlyADistantPartner) {
         double x;
         bool kept;
     } cases[] = {
-        {594, 595, true},   // bounced, partner 0 units off the new place (594)
-        {584, 595, true},   // bounced, exactly 10 away
-        {583, 595, false},  // bounced, farther than 10
-        {100, 300, true},   // no bounce: the link stays whatever the distance
+        {594, 595, true},  // bounced, partner 0 units off the new place (594)
+        {584, 595, true},  // bounced, exactly 10 away
+        {583, 595, false}, // bounced, farther than 10
+        {100, 300, true},  // no bounce: the link stays whatever the distance
     };
     for (const auto& k : cases) {
         World world;
@@ -94,9 +94,7 @@ TEST(Locomotion, PhaseJumpsToMinusTwoPi) {
 }
 
 TEST(Locomotion, TurnRateIsBounded) {
-    const struct {
-        double in, out;
-    } cases[] = {{5, 4}, {-5, -4}, {4, 4}, {-4, -4}, {1.5, 1.5}};
+    const struct { double in, out; } cases[] = {{5, 4}, {-5, -4}, {4, 4}, {-4, -4}, {1.5, 1.5}};
     for (const auto& k : cases) {
         World world;
         Creature& c = addBodiless(world, Vec2(300, 300));
@@ -107,9 +105,7 @@ TEST(Locomotion, TurnRateIsBounded) {
 }
 
 TEST(Locomotion, SteeringTurnsSwingAndHeading) {
-    const struct {
-        double phaseSeed, growth;
-    } cases[] = {{0, 2.02}, {1, 1.98}};
+    const struct { double phaseSeed, growth; } cases[] = {{0, 2.02}, {1, 1.98}};
     for (const auto& k : cases) {
         World world;
         Creature& c = addBodiless(world, Vec2(300, 300), 100);

@@ -13,7 +13,9 @@ namespace {
 using testing::addBodiless;
 using testing::addCreature;
 
-bool sameState(const Random& a, const Random& b) { return a.low == b.low && a.high == b.high; }
+bool sameState(const Random& a, const Random& b) {
+    return a.low == b.low && a.high == b.high;
+}
 
 TEST(Tick, FreshCreatureWithoutSegments) {
     World world;

@@ -18,8 +18,7 @@ TEST(Background, PlainIsGreyEverywhere) {
     Picture p = framePicture();
     paintBackground(p, true, 600);
     for (int y = 0; y < 601; ++y) {
-        for (int x = 0; x < 601; ++x)
-            ASSERT_EQ(p.pixel(x, y), 0x00808080u) << x << "," << y;
+        for (int x = 0; x < 601; ++x) ASSERT_EQ(p.pixel(x, y), 0x00808080u) << x << "," << y;
     }
 }
 

@@ -17,8 +17,7 @@ inline Picture filledPicture(int width, int height, Colour colour) {
 inline int countPixels(const Picture& p, Colour colour) {
     int n = 0;
     for (int y = 0; y < p.height(); ++y) {
-        for (int x = 0; x < p.width(); ++x)
-            n += p.pixel(x, y) == colour;
+        for (int x = 0; x < p.width(); ++x) n += p.pixel(x, y) == colour;
     }
     return n;
 }

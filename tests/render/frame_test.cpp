@@ -42,8 +42,7 @@ Creature& addCreature(World& w, Vec2 pos, const Genome& genome, double size) {
 }
 
 Segment* chainTip(Segment* head) {
-    while (head->next != nullptr)
-        head = head->next;
+    while (head->next != nullptr) head = head->next;
     return head;
 }
 
@@ -113,8 +112,7 @@ TEST(Frame, EmptyWorldIsTheBackgroundAlone) {
     background.setSize(601, 601);
     paintBackground(background, false, 600);
     for (int y = 0; y < 601; ++y) {
-        for (int x = 0; x < 601; ++x)
-            ASSERT_EQ(frame.pixel(x, y), background.pixel(x, y));
+        for (int x = 0; x < 601; ++x) ASSERT_EQ(frame.pixel(x, y), background.pixel(x, y));
     }
 }
 

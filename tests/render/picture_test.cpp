@@ -69,8 +69,7 @@ TEST(Picture, RectangleLeavesOutTheLastTwoColumnsAndRows) {
     Picture swapped = blankPicture(10, 10);
     swapped.rectangle(6, 8, 2, 3);
     for (int y = 0; y < 10; ++y) {
-        for (int x = 0; x < 10; ++x)
-            EXPECT_EQ(swapped.pixel(x, y), p.pixel(x, y));
+        for (int x = 0; x < 10; ++x) EXPECT_EQ(swapped.pixel(x, y), p.pixel(x, y));
     }
 
     Picture thin = blankPicture(10, 10);

@@ -57,8 +57,7 @@ SimResult runSim(const std::string& args) {
 std::vector<std::string> lines(const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> out;
-    for (std::string l; std::getline(in, l);)
-        out.push_back(l);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
     return out;
 }
 
@@ -76,8 +75,7 @@ TEST(SimCli, TraceHasABlockPerStepAndRepeats) {
         ASSERT_EQ(std::sscanf(line.c_str(), "step %d population %*d length %d", &k, &length), 2)
             << line;
         EXPECT_EQ(k, blocks++);
-        for (int i = 0; i < length; ++i)
-            ASSERT_TRUE(std::getline(in, line));
+        for (int i = 0; i < length; ++i) ASSERT_TRUE(std::getline(in, line));
     }
     EXPECT_EQ(blocks, 4);
 

@@ -19,16 +19,14 @@ namespace {
 std::vector<std::string> words(const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> out;
-    for (std::string w; in >> w;)
-        out.push_back(w);
+    for (std::string w; in >> w;) out.push_back(w);
     return out;
 }
 
 std::vector<std::string> lines(const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> out;
-    for (std::string l; std::getline(in, l);)
-        out.push_back(l);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
     return out;
 }
 
@@ -102,8 +100,7 @@ TEST(StateDump, HeaderAndCreatureLines) {
     const std::vector<std::string> la = words(text[2]);
     const std::vector<std::string> lb = words(text[3]);
     const std::vector<std::string> lc = words(text[4]);
-    for (const auto& l : {la, lb, lc})
-        ASSERT_EQ(l.size(), 19u);
+    for (const auto& l : {la, lb, lc}) ASSERT_EQ(l.size(), 19u);
     EXPECT_EQ(la[0] + lb[0] + lc[0], "012");
     EXPECT_EQ(la[1] + " " + la[2] + " " + la[3], "10.5 20.25 45");
     EXPECT_EQ(la[12], printed(a.phase));

@@ -13,8 +13,7 @@ namespace {
 std::vector<std::string> cells(const std::string& row) {
     std::vector<std::string> out;
     std::istringstream in(row);
-    for (std::string cell; std::getline(in, cell, ',');)
-        out.push_back(cell);
+    for (std::string cell; std::getline(in, cell, ',');) out.push_back(cell);
     if (!row.empty() && row.back() == ',') out.push_back("");
     return out;
 }

@@ -45,7 +45,9 @@ void plainContactPass(World& world, Creature* first) {
     }
 }
 
-bool same(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool same(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // Compares two worlds built the same way, creature by creature and segment by segment.
 void expectSameWorld(const World& a, const World& b, int step) {
@@ -55,12 +57,13 @@ void expectSameWorld(const World& a, const World& b, int step) {
     const Creature* x = a.listHead;
     const Creature* y = b.listHead;
     for (int i = 0; x != nullptr && y != nullptr; ++i, x = x->next, y = y->next) {
-        const double fx[] = {x->pos.x, x->pos.y, x->heading, x->swing, x->size, x->energy,
+        const double fx[] = {x->pos.x,  x->pos.y, x->heading,  x->swing,     x->size,     x->energy,
                              x->growth, x->speed, x->turnRate, x->turnDrive, x->lifeLeft, x->phase};
-        const double fy[] = {y->pos.x, y->pos.y, y->heading, y->swing, y->size, y->energy,
+        const double fy[] = {y->pos.x,  y->pos.y, y->heading,  y->swing,     y->size,     y->energy,
                              y->growth, y->speed, y->turnRate, y->turnDrive, y->lifeLeft, y->phase};
         for (std::size_t f = 0; f < std::size(fx); ++f) {
-            ASSERT_TRUE(same(fx[f], fy[f])) << "step " << step << " creature " << i << " field " << f;
+            ASSERT_TRUE(same(fx[f], fy[f]))
+                << "step " << step << " creature " << i << " field " << f;
         }
         ASSERT_EQ(x->partner == nullptr, y->partner == nullptr) << step << " " << i;
         ASSERT_EQ(x->segmentCount, y->segmentCount);

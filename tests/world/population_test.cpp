@@ -84,9 +84,7 @@ TEST(Population, CullRemovesTheShrunkDeadAndTheDoomed) {
 }
 
 TEST(Population, RefillThresholds) {
-    const struct {
-        int left, after;
-    } cases[] = {{15, 25}, {16, 16}, {1, 11}};
+    const struct { int left, after; } cases[] = {{15, 25}, {16, 16}, {1, 11}};
     for (const auto& k : cases) {
         World world;
         world.rng.srand(9);
@@ -153,7 +151,7 @@ TEST(Population, SoakKeepsTheWorldConsistent) {
             for (const Creature* c = world.listHead; c != nullptr; c = c->next) members.insert(c);
             // The cull's count is the list length, plus what the refill added after it.
             const int length = static_cast<int>(members.size());
-            const int expected = world.population <= 0   ? world.initialPopulation
+            const int expected = world.population <= 0    ? world.initialPopulation
                                  : world.population <= 15 ? world.population + 10
                                                           : world.population;
             ASSERT_EQ(length, expected) << seed << "/" << step;

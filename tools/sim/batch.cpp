@@ -61,8 +61,7 @@ void runBlock(const SimOptions& o, std::uint64_t blockStart, std::vector<SeedSum
         if (allFinished) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    for (auto& w : workers)
-        w->thread.join();
+    for (auto& w : workers) w->thread.join();
     progressBase += count * static_cast<std::uint64_t>(o.steps);
 }
 

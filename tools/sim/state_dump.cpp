@@ -52,8 +52,7 @@ void appendDouble(std::string& out, double value) {
 void StateDump::append(std::string& out, const World& world, long long step) {
     index_.clear();
     int length = 0;
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next)
-        index_[c] = length++;
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next) index_[c] = length++;
 
     out += "step ";
     appendInteger(out, step);
