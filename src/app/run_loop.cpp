@@ -28,7 +28,7 @@ void drawFrame(Shell& shell, Tconstruct& form) {
 }
 
 // `listHead` is read afresh for every call: the call before may have replaced it.
-void worldStep(Shell& shell, Tconstruct& form) {
+void runWorldStep(Shell& shell, Tconstruct& form) {
     World& world = shell.world;
     contactPass(world, world.listHead);
     cullPass(world, world.listHead);
@@ -50,7 +50,7 @@ void startRunLoop(Shell& shell, Tconstruct& form) {
 void runPass(Shell& shell, Tconstruct& form) {
     if (!shell.paused) {
         if (!shell.fastMode) drawFrame(shell, form);
-        if (shell.worldTick && !shell.fastMode) worldStep(shell, form);
+        if (shell.worldTick && !shell.fastMode) runWorldStep(shell, form);
         if (shell.fastMode) contactPass(shell.world, shell.world.listHead);
     }
     deliverPendingEvents();
