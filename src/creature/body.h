@@ -19,7 +19,8 @@ void growBody(const World& world, Creature& creature, const Genome& genome);
 // changes the angles, kinds or depths of a grown body calls it afterwards.
 void prepareBody(Creature& creature);
 
-// The chain of one row, hanging from `from` (the row's head).
+// The chain of one row, hanging from `from` (the row's head). A step of growBody only: it
+// fills the body storage that growBody sizes for the whole genome.
 void growChain(Creature& creature, Segment* from, const Genome& genome, int row);
 
 } // namespace kanimo
