@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "creature/creature.h"
-#include "world/contact.h"
+#include "world/step.h"
 #include "world/population.h"
 #include "world/world.h"
 
@@ -31,16 +31,8 @@ constexpr int tries = 3;
 struct Workload {
     std::uint32_t seed;
     int steps;
-    bool fast;
+    StepKind kind;
 };
-
-void step(World& world, bool fast) {
-    if (fast) {
-        contactPass(world, world.listHead);
-    } else {
-        worldStep(world);
-    }
-}
 
 long long placementsOf(const World& world) {
     long long n = 0;
@@ -64,7 +56,7 @@ long long replay(const Workload& w, std::vector<double>& sample) {
                 }
             }
         }
-        step(world, w.fast);
+        takeStep(world, w.kind);
     }
     return placements;
 }
@@ -74,7 +66,7 @@ double runSeconds(const Workload& w) {
     world.rng.srand(w.seed);
     seedWorld(world);
     const double start = threadCpuSeconds();
-    for (int k = 0; k < w.steps; ++k) step(world, w.fast);
+    for (int k = 0; k < w.steps; ++k) takeStep(world, w.kind);
     return threadCpuSeconds() - start;
 }
 
@@ -93,7 +85,7 @@ double sincosSeconds(const std::vector<double>& arguments) {
 
 void BM_PlacementFloor(benchmark::State& state) {
     const Workload w{static_cast<std::uint32_t>(state.range(0)), static_cast<int>(state.range(1)),
-                     state.range(2) != 0};
+                     state.range(2) != 0 ? StepKind::fast : StepKind::world};
     std::vector<double> sample;
     const long long placements = replay(w, sample);
     double run = INFINITY;

@@ -10,6 +10,7 @@
 #include "render/frame.h"
 #include "render/picture.h"
 #include "world/population.h"
+#include "world/step.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -25,7 +26,7 @@ const World& grownWorld(int n) {
     if (!slot) {
         slot = std::make_unique<World>();
         slot->rng.srand(20240601u + static_cast<unsigned>(n));
-        slot->initialPopulation = n;
+        slot->settings.initialPopulation = n;
         seedWorld(*slot);
         for (int i = 0; i < worldSteps; ++i) worldStep(*slot);
     }
@@ -91,9 +92,9 @@ BENCHMARK(BM_PaintBackgroundPlain);
 void BM_DrawCreatures(benchmark::State& state) {
     const World& w = grownWorld(static_cast<int>(state.range(0)));
     Picture p = framePicture();
-    paintBackground(p, false, w.worldSize);
+    paintBackground(p, false, w.settings.worldSize);
     for (auto _ : state) {
-        drawCreatures(p, w.listHead, w.lifespan);
+        drawCreatures(p, w.listHead, w.settings.lifespan);
         benchmark::DoNotOptimize(p.pixels());
         benchmark::ClobberMemory();
     }
@@ -119,7 +120,7 @@ void BM_ComposeCrowdedFrame(benchmark::State& state) {
     for (auto _ : state) {
         paintBackground(p, false, 600);
         for (const Crowd::Part& part : crowd.parts) {
-            drawCreatures(p, part.start, part.world->lifespan);
+            drawCreatures(p, part.start, part.world->settings.lifespan);
         }
         benchmark::DoNotOptimize(p.pixels());
         benchmark::ClobberMemory();

@@ -17,6 +17,7 @@
 
 #include "world/contact.h"
 #include "world/population.h"
+#include "world/step.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -27,7 +28,7 @@ constexpr int stepsPerWorld = 10;
 std::unique_ptr<World> freshWorld(int population) {
     auto world = std::make_unique<World>();
     world->rng.srand(1);
-    world->initialPopulation = population;
+    world->settings.initialPopulation = population;
     seedWorld(*world);
     return world;
 }
@@ -56,7 +57,7 @@ void benchSteps(benchmark::State& state, bool fullStep) {
         if (fullStep) {
             worldStep(*world);
         } else {
-            contactPass(*world, world->listHead);
+            contactPass(*world);
         }
         ++stepsOnWorld;
         pairs += n * (n - 1);

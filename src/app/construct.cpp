@@ -42,7 +42,7 @@ void Tconstruct::FormKeyDown(KeyId key) {
 
 void Tconstruct::FormPaint() {
     if (!shell_.running) {
-        paintBackground(shell_.offscreen, shell_.plainBackground, shell_.world.worldSize);
+        paintBackground(shell_.offscreen, shell_.plainBackground, shell_.world.settings.worldSize);
     }
 }
 

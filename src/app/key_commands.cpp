@@ -20,7 +20,7 @@ void keyDown(Shell& shell, Tconstruct& form, KeyId key) {
         // Shows the background about to be left at once, 6 pixels off the frames' place;
         // the next frame covers it.
         shell.offscreen.setSize(form.world().width(), form.world().height());
-        paintBackground(shell.offscreen, shell.plainBackground, shell.world.worldSize);
+        paintBackground(shell.offscreen, shell.plainBackground, shell.world.settings.worldSize);
         form.world().copyPicture(shell.offscreen, 8, 8);
     }
     if (key == KeyId::W) shell.paused = !shell.paused;

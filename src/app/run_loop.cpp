@@ -8,16 +8,16 @@
 #include "app/shell.h"
 #include "render/background.h"
 #include "render/creature_drawing.h"
-#include "world/contact.h"
 #include "world/population.h"
+#include "world/step.h"
 
 namespace kanimo {
 
 namespace {
 
 void drawFrame(Shell& shell, Tconstruct& form) {
-    paintBackground(shell.offscreen, shell.plainBackground, shell.world.worldSize);
-    drawCreatures(shell.offscreen, shell.world.listHead, shell.world.lifespan);
+    paintBackground(shell.offscreen, shell.plainBackground, shell.world.settings.worldSize);
+    drawCreatures(shell.offscreen, shell.world.listHead, shell.world.settings.lifespan);
     form.world().copyPicture(shell.offscreen, 2, 2);
     shell.frameCounter = shell.frameCounter + 1;
     if (shell.fpsTick) {
@@ -27,13 +27,10 @@ void drawFrame(Shell& shell, Tconstruct& form) {
     }
 }
 
-// `listHead` is read afresh for every call: the call before may have replaced it.
+// The caption shows the population the cull kept, before any refill.
 void runWorldStep(Shell& shell, Tconstruct& form) {
-    World& world = shell.world;
-    contactPass(world, world.listHead);
-    cullPass(world, world.listHead);
-    form.totalcreatures().setCaption(std::to_string(world.population));
-    refillWorld(world);
+    const StepReport report = worldStep(shell.world);
+    form.totalcreatures().setCaption(std::to_string(report.population));
     shell.worldTick = false;
 }
 
@@ -51,7 +48,7 @@ void runPass(Shell& shell, Tconstruct& form) {
     if (!shell.paused) {
         if (!shell.fastMode) drawFrame(shell, form);
         if (shell.worldTick && !shell.fastMode) runWorldStep(shell, form);
-        if (shell.fastMode) contactPass(shell.world, shell.world.listHead);
+        if (shell.fastMode) fastStep(shell.world);
     }
     deliverPendingEvents();
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "creature/creature.h"
-#include "world/world.h"
 
 namespace kanimo {
 
@@ -45,12 +44,12 @@ LimbEffects effectsOf(const Creature& creature) {
     for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb) {
         for (const Segment* s = head->next; s != nullptr; s = s->next) {
             const int f = 10 - s->depth;
-            if (s->kind == 2) {
+            if (s->kind == SegmentKind::feed) {
                 e.boostEnergy.push_back(f * 0.0001 * 0.1);
                 e.boostGrowth.push_back(f * 0.002 * 0.1);
                 e.speedTerms.push_back(-(f * 0.5 * 0.1));
                 e.driveTerms.push_back(-(f * 0.0001 * 0.1));
-            } else if (s->kind == 3) {
+            } else if (s->kind == SegmentKind::propel) {
                 e.speedTerms.push_back(f * 0.1);
                 e.driveTerms.push_back(f * 0.001 * 0.1);
             }
@@ -69,14 +68,14 @@ Segment* addSegment(Creature& creature, const Segment& segment) {
 
 } // namespace
 
-void growBody(const World& world, Creature& creature, const Genome& genome) {
+void growBody(const CreatureRules& rules, Creature& creature, const Genome& genome) {
     creature.genome = genome;
     // Sized up front so that the links between segments stay valid.
     creature.segments = std::make_unique<Segment[]>(bodySegmentCount(genome));
     creature.segmentCount = 0;
 
     Segment* root = addSegment(
-        creature, Segment(creature, world.limbSizeFactor, genome.angles[0][0], genome.kinds[0][0]));
+        creature, Segment(creature, rules.limbSizeFactor, genome.angles[0][0], genome.kinds[0][0]));
     creature.firstLimb = root;
     growChain(creature, root, genome, 0);
     if (genome.angles[0][0] != emptyCell) {
@@ -105,7 +104,7 @@ void growChain(Creature& creature, Segment* from, const Genome& genome, int row)
         tail->next = segment;
         segment->depth = k;
         tail = segment;
-        if (segment->kind < 0) creature.doomed = true;
+        if (static_cast<int>(segment->kind) < 0) creature.doomed = true;
     }
 }
 

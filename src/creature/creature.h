@@ -3,14 +3,25 @@
 #include <memory>
 #include <vector>
 
+#include "base/geometry.h"
+#include "base/random.h"
 #include "creature/phase_cycle.h"
+#include "creature/rules.h"
 #include "genetics/genome.h"
-#include "world/geometry.h"
 
 namespace kanimo {
 
 struct Creature;
-struct World;
+
+// What a chain segment does to its creature in every limb pass. The genome holds kinds as
+// plain numbers; a number outside these four is kept as it is (a negative one dooms the
+// creature at growth) and acts like a drag segment.
+enum class SegmentKind : int {
+    drag = 0,   // slows the creature
+    bite = 1,   // takes energy from a creature it touches
+    feed = 2,   // turns the world's boost budget into energy and growth
+    propel = 3, // speeds the creature up
+};
 
 // A body has at most seven limb heads with up to thirteen chain segments each.
 inline constexpr int maxBodySegments = genomeRows * (genomeColumns + 1);
@@ -23,7 +34,7 @@ struct Segment {
     Segment* nextLimb = nullptr; // next limb head (limb heads only)
     Vec2 pos{0.0, 0.0};
     Vec2 prevPos{0.0, 0.0};
-    int kind = 0;
+    SegmentKind kind = SegmentKind::drag;
     int depth = 0; // index along the chain; limb heads stay at 0
     double size = 0.0;
     double reach = 0.0;
@@ -104,15 +115,15 @@ struct Creature {
 
     // Seeded creature: bodiless, with a random genome its maker replaces when it grows
     // the body.
-    Creature(World& world, Vec2 pos, double heading, bool marked);
+    Creature(const CreatureRules& rules, Random& rng, Vec2 pos, double heading, bool marked);
     // Offspring: random heading, body grown from the given genome.
-    Creature(World& world, Vec2 pos, const Genome& genome);
+    Creature(const CreatureRules& rules, Random& rng, Vec2 pos, const Genome& genome);
 
     Creature(const Creature&) = delete;
     Creature& operator=(const Creature&) = delete;
 
   private:
-    void initCommon(World& world);
+    void initCommon(const CreatureRules& rules, Random& rng);
 };
 
 } // namespace kanimo

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "creature/creature.h"
-#include "world/geometry.h"
-#include "world/world.h"
+#include "creature/rules.h"
+#include "base/geometry.h"
 
 namespace kanimo {
 
@@ -14,8 +14,8 @@ namespace {
 // The chain segments' effects on their creature. Each field is changed only by its own
 // terms, so the fields can be summed one after the other; within a field the order of the
 // terms is the order of the segments. Kind-2 boosts go to the first kind-2 segments in
-// that order while the world's budget lasts.
-void applyLimbEffects(World& world, Creature& c) {
+// that order while the shared budget lasts.
+void applyLimbEffects(int& boostBudget, Creature& c) {
     const LimbEffects& e = c.limbEffects;
     // Both lists have a term per step of a segment's effect, so they run side by side.
     double speed = c.speed;
@@ -29,7 +29,7 @@ void applyLimbEffects(World& world, Creature& c) {
     c.turnDrive = drive;
 
     const int boosts = static_cast<int>(std::min<std::size_t>(
-        e.boostEnergy.size(), static_cast<std::size_t>(std::max(world.boostBudget, 0))));
+        e.boostEnergy.size(), static_cast<std::size_t>(std::max(boostBudget, 0))));
     double energy = c.energy;
     double growth = c.growth;
     for (int i = 0; i < boosts; ++i) {
@@ -38,12 +38,12 @@ void applyLimbEffects(World& world, Creature& c) {
     }
     c.energy = energy;
     c.growth = growth;
-    world.boostBudget = world.boostBudget - boosts;
+    boostBudget = boostBudget - boosts;
 }
 
 } // namespace
 
-void updateLimbs(World& world, Creature& c) {
+void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
     if (c.firstLimb == nullptr) return;
 
     // Segments that share an angle share its sine and cosine: the argument, and so the
@@ -57,7 +57,7 @@ void updateLimbs(World& world, Creature& c) {
     }
 
     for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb) {
-        head->size = c.size * world.limbSizeFactor;
+        head->size = c.size * rules.limbSizeFactor;
         const int slot = head->angleSlot;
         // Each chain segment starts from where its parent was before this tick's push, so
         // the chain trails behind a moving body. A chain's parent is always the segment
@@ -77,7 +77,7 @@ void updateLimbs(World& world, Creature& c) {
             s->size = size;
         }
     }
-    applyLimbEffects(world, c);
+    applyLimbEffects(boostBudget, c);
 }
 
 } // namespace kanimo

@@ -3,11 +3,11 @@
 namespace kanimo {
 
 struct Creature;
-struct World;
+struct CreatureRules;
 
 // Places and resizes every segment of the body around the creature's centre, then lets
-// every chain segment act on its owner by its kind. Kind-2 boosts spend the world's
-// shared boostBudget.
-void updateLimbs(World& world, Creature& creature);
+// every chain segment act on its owner by its kind. Feeding boosts spend `boostBudget`,
+// which all the creatures of a world share.
+void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& creature);
 
 } // namespace kanimo

@@ -4,8 +4,8 @@
 
 #include "creature/creature.h"
 #include "creature/phase_cycle.h"
-#include "world/geometry.h"
-#include "world/world.h"
+#include "creature/rules.h"
+#include "base/geometry.h"
 
 namespace kanimo {
 
@@ -41,7 +41,7 @@ Oscillation oscillation(Creature& c) {
 
 } // namespace
 
-void moveCreature(const World& world, Creature& c) {
+void moveCreature(const CreatureRules& rules, Creature& c) {
     c.phase = nextPhase(c.phase);
 
     const double h = c.heading * degreesToRadians;
@@ -50,25 +50,25 @@ void moveCreature(const World& world, Creature& c) {
 
     // Only one bounceStep back, however far past the bound: an overshooting creature
     // works its way in over several ticks.
-    const double hi = world.worldSize - c.size * 0.5 - 2;
+    const double hi = rules.worldSize - c.size * 0.5 - 2;
     const double lo = c.size * 0.5 + 2;
     bool bounced = false;
     if (c.pos.x > hi) {
         c.heading = 180 - c.heading;
-        c.pos.x = c.pos.x - world.bounceStep;
+        c.pos.x = c.pos.x - rules.bounceStep;
         bounced = true;
     } else if (c.pos.x < lo) {
         c.heading = 180 - c.heading;
-        c.pos.x = c.pos.x + world.bounceStep;
+        c.pos.x = c.pos.x + rules.bounceStep;
         bounced = true;
     }
     if (c.pos.y > hi) {
         c.heading = 360 - c.heading;
-        c.pos.y = c.pos.y - world.bounceStep;
+        c.pos.y = c.pos.y - rules.bounceStep;
         bounced = true;
     } else if (c.pos.y < lo) {
         c.heading = 360 - c.heading;
-        c.pos.y = c.pos.y + world.bounceStep;
+        c.pos.y = c.pos.y + rules.bounceStep;
         bounced = true;
     }
     c.heading = wrapAngle(c.heading);
@@ -79,11 +79,11 @@ void moveCreature(const World& world, Creature& c) {
     }
 }
 
-void steerCreature(const World& world, Creature& c) {
-    if (!(c.turnRate <= world.maxTurn)) {
-        c.turnRate = world.maxTurn;
-    } else if (c.turnRate < -world.maxTurn) {
-        c.turnRate = -world.maxTurn;
+void steerCreature(const CreatureRules& rules, Creature& c) {
+    if (!(c.turnRate <= rules.maxTurn)) {
+        c.turnRate = rules.maxTurn;
+    } else if (c.turnRate < -rules.maxTurn) {
+        c.turnRate = -rules.maxTurn;
     }
 
     const Oscillation o = oscillation(c);

@@ -3,14 +3,14 @@
 namespace kanimo {
 
 struct Creature;
-struct World;
+struct CreatureRules;
 
 // Advances the phase, swims one step along the heading, bounces off the walls and lets
 // go of a partner left behind by a bounce.
-void moveCreature(const World& world, Creature& creature);
+void moveCreature(const CreatureRules& rules, Creature& creature);
 
 // Bounds the turning rate, then turns swing and heading by the phase-driven oscillation
 // and the steady turn.
-void steerCreature(const World& world, Creature& creature);
+void steerCreature(const CreatureRules& rules, Creature& creature);
 
 } // namespace kanimo

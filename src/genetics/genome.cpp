@@ -1,6 +1,6 @@
 #include "genetics/genome.h"
 
-#include "world/geometry.h"
+#include "base/geometry.h"
 
 namespace kanimo {
 

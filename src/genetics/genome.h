@@ -1,6 +1,6 @@
 #pragma once
 
-#include "genetics/random.h"
+#include "base/random.h"
 
 namespace kanimo {
 

@@ -5,7 +5,7 @@
 #include "creature/creature.h"
 #include "render/picture.h"
 #include "render/truncation.h"
-#include "world/geometry.h"
+#include "base/geometry.h"
 
 namespace kanimo {
 
@@ -25,20 +25,19 @@ Colour depthShade(int depth) {
     return (200u - 8u * static_cast<unsigned>(depth)) & 0xFFu;
 }
 
-Colour segmentColour(int kind, int depth) {
+Colour segmentColour(SegmentKind kind, int depth) {
     const Colour v = depthShade(depth);
     switch (kind) {
-    case 0:
+    case SegmentKind::drag:
         return 0x005050 + 65536 * v;
-    case 1:
+    case SegmentKind::bite:
         return 0x505000 + v;
-    case 2:
+    case SegmentKind::feed:
         return 0x500050 + 256 * v;
-    case 3:
+    case SegmentKind::propel:
         return 0x280000 + 257 * v;
-    default:
-        return otherKindGrey;
     }
+    return otherKindGrey; // a number outside the four kinds
 }
 
 } // namespace

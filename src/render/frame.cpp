@@ -7,8 +7,8 @@
 namespace kanimo {
 
 void composeFrame(Picture& picture, const World& world, bool plainBackground) {
-    paintBackground(picture, plainBackground, world.worldSize);
-    drawCreatures(picture, world.listHead, world.lifespan);
+    paintBackground(picture, plainBackground, world.settings.worldSize);
+    drawCreatures(picture, world.listHead, world.settings.lifespan);
 }
 
 } // namespace kanimo

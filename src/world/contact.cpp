@@ -8,12 +8,26 @@
 #include <emmintrin.h>
 #endif
 
+#include "base/geometry.h"
 #include "creature/creature.h"
 #include "creature/tick.h"
-#include "world/geometry.h"
+#include "world/contact_scan.h"
+#include "world/population.h"
+#include "world/step_events.h"
 #include "world/world.h"
 
 namespace kanimo {
+
+namespace {
+
+// What a bite does: the attacker gains (10 - depth) x 40 x 0.1 energy and (10 - depth) x 5
+// x 0.1 growth, each product taken in that order, and the victim loses biteCost.
+constexpr int biteEnergy = 40;
+constexpr int biteGrowth = 5;
+constexpr double biteShare = 0.1;
+constexpr double biteCost = 35;
+
+} // namespace
 
 bool limbStrike(Creature& attacker, Creature& victim) {
     const double victimRadius = victim.size * 0.5;
@@ -22,10 +36,10 @@ bool limbStrike(Creature& attacker, Creature& victim) {
         for (const Segment* s = head; s != nullptr; s = s->next) {
             const Vec2 rs = cornerPoint(s->pos, s->size * 0.5);
             if (!circlesOverlap(rs.x, rs.y, rv.x, rv.y, s->size * 0.5, victimRadius)) continue;
-            if (s->kind == 1) {
-                attacker.energy = attacker.energy + (10 - s->depth) * 40 * 0.1;
-                attacker.growth = attacker.growth + (10 - s->depth) * 5 * 0.1;
-                victim.energy = victim.energy - 35;
+            if (s->kind == SegmentKind::bite) {
+                attacker.energy = attacker.energy + (10 - s->depth) * biteEnergy * biteShare;
+                attacker.growth = attacker.growth + (10 - s->depth) * biteGrowth * biteShare;
+                victim.energy = victim.energy - biteCost;
             }
             return true;
         }
@@ -117,8 +131,9 @@ struct LimbBox {
 // turn (only its body is pushed), so their box holds for the whole turn.
 struct Turn {
     Creature& p;
-    int index; // in the scan, or -1 when p is not in the world list
+    int index; // in the scan
     LimbBox limbs;
+    StepObserver* observer;
 };
 
 // Overlap tests compare reference points (centre moved back by half the size on both
@@ -137,14 +152,20 @@ bool meet(World& world, const Turn& turn, Creature& q) {
     const double d = std::sqrt(d2);
     bool touch = false;
     if (nearLimit >= d && turn.limbs.mayReach(rq.x, rq.y, q.size * 0.5)) {
-        if (limbStrike(p, q)) touch = true;
+        if (limbStrike(p, q)) {
+            touch = true;
+            // q was alive when the visit began, so only this bite can have killed it.
+            if (turn.observer != nullptr && q.energy <= 0) {
+                turn.observer->died(q, DeathCause::bitten);
+            }
+        }
     }
     if (touchLimit >= d) touch = true;
     if (!touch) return false;
 
     swapDoubles(p.heading, q.heading);
-    p.pos = polarOffset(p.pos.x, p.pos.y, p.heading, world.bounceStep);
-    q.pos = polarOffset(q.pos.x, q.pos.y, q.heading, world.bounceStep);
+    p.pos = polarOffset(p.pos.x, p.pos.y, p.heading, world.settings.bounceStep);
+    q.pos = polarOffset(q.pos.x, q.pos.y, q.heading, world.settings.bounceStep);
     p.partner = &q;
     q.partner = &p;
     return true;
@@ -155,8 +176,8 @@ bool meet(World& world, const Turn& turn, Creature& q) {
 bool visit(World& world, const Turn& turn, Creature& q) {
     Creature& p = turn.p;
     if (&q == &p || p.partner == &q || q.partner == &p) return false;
-    if (isDead(p)) return false;
-    if (isDead(q)) return false;
+    if (isDead(p)) return false; // shrinks p if dead
+    if (isDead(q)) return false; // shrinks q if dead
     return meet(world, turn, q);
 }
 
@@ -265,46 +286,56 @@ void meetAll(World& world, ContactScan& scan, const Turn& turn) {
         pAlive = p.energy > 0;
         if (contact) {
             scan.update(j);
-            if (turn.index >= 0) scan.update(turn.index);
+            scan.update(turn.index);
         }
         if (pAlive && (contact || !wasAlive) && j + 1 < n) markVisits(scan, turn, j + 1);
     }
 }
 
+// A tick's end as a death, when it is one.
+void reportTickEnd(StepObserver& observer, const Creature& p, TickEnd end) {
+    switch (end) {
+    case TickEnd::starved: observer.died(p, DeathCause::starved); break;
+    case TickEnd::oldAge: observer.died(p, DeathCause::oldAge); break;
+    case TickEnd::split: observer.died(p, DeathCause::split); break;
+    case TickEnd::living:
+    case TickEnd::dead: break;
+    }
+}
+
 } // namespace
 
-void contactPass(World& world, Creature* first) {
-    ContactScan& scan = world.contactScan;
+int contactPass(World& world, StepObserver* observer) {
+    if (world.contactScan == nullptr) world.contactScan = std::make_unique<ContactScan>();
+    ContactScan& scan = *world.contactScan;
     scan.clear();
     for (Creature* c = world.listHead; c != nullptr; c = c->next) scan.add(*c);
 
-    int index = -1;
-    for (int i = 0; i < scan.size(); ++i) {
-        if (scan.creatures[i] == first) index = i;
-    }
+    int births = 0;
+    int index = 0;
+    for (Creature* p = world.listHead; p != nullptr; p = p->next, ++index) {
+        if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
 
-    for (Creature* p = first; p != nullptr; p = p->next) {
-        if (world.rng.random(50) != 0) world.boostBudget = 1000;
-
-        meetAll(world, scan, Turn{*p, index, LimbBox(*p)});
+        meetAll(world, scan, Turn{*p, index, LimbBox(*p), observer});
 
         if (p->partner != nullptr &&
             distance(p->pos.x, p->pos.y, p->partner->pos.x, p->partner->pos.y) >
-                static_cast<double>(world.contactRange)) {
+                static_cast<double>(world.settings.contactRange)) {
             p->partner = nullptr;
         }
-        creatureTick(world, *p);
+        const TickEnd end = creatureTick(world.settings, world.rng, world.boostBudget, *p);
+        if (observer != nullptr) reportTickEnd(*observer, *p, end);
+        scan.update(index); // the tick moved and resized p
 
-        // The tick moved and resized p, and may have appended offspring.
-        if (index >= 0) {
-            scan.update(index);
-            ++index;
-        }
-        for (Creature* c = scan.creatures.empty() ? world.listHead : scan.creatures.back()->next;
-             c != nullptr; c = c->next) {
-            scan.add(*c);
+        // Offspring join the list, and the scan, at once: they get their turn in this pass.
+        if (end == TickEnd::split) {
+            Creature* last = world.listTail;
+            reproduce(world, *p, observer);
+            for (Creature* c = last->next; c != nullptr; c = c->next) scan.add(*c);
+            births += 3;
         }
     }
+    return births;
 }
 
 } // namespace kanimo

@@ -1,10 +1,12 @@
 #include "world/population.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "creature/body.h"
 #include "creature/creature.h"
 #include "creature/tick.h"
-#include "world/contact.h"
-#include "world/geometry.h"
+#include "world/step_events.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -17,10 +19,15 @@ struct Placement {
     double heading;
 };
 
+// Positions are whole units from 0 to the world's side, both ends included.
+int drawCoordinate(World& world) {
+    return world.rng.random(world.settings.worldSize + 1);
+}
+
 Placement drawPlacement(World& world) {
     Placement p;
-    p.x = world.rng.random(601);
-    p.y = world.rng.random(601);
+    p.x = drawCoordinate(world);
+    p.y = drawCoordinate(world);
     p.heading = world.rng.random(360);
     return p;
 }
@@ -28,89 +35,139 @@ Placement drawPlacement(World& world) {
 // Moves the candidate off each creature in turn. A redraw is not tested again against
 // the creatures visited before, so the spot is clear of the last ones only.
 void clearPlacement(World& world, Placement& p) {
-    const double reserve = world.maxCreatureSize + 15;
+    const double reserve = world.settings.maxCreatureSize + 15;
     for (const Creature* e = world.listHead; e != nullptr; e = e->next) {
         while (circlesOverlap(p.x, p.y, e->pos.x, e->pos.y, reserve, e->size + 15)) {
-            p.x = world.rng.random(601);
-            p.y = world.rng.random(601);
+            p.x = drawCoordinate(world);
+            p.y = drawCoordinate(world);
         }
     }
 }
 
 // The constructor draws before the genome the body is grown from.
-void makeCreature(World& world, const Placement& p) {
-    Creature* c = new Creature(world, Vec2(p.x, p.y), p.heading, false);
+void makeCreature(World& world, const Placement& p, StepObserver* observer) {
+    Creature* c = new Creature(world.settings, world.rng, Vec2(p.x, p.y), p.heading, false);
     linkAtTail(world, c);
     Genome genome;
     randomGenome(world.rng, genome);
-    growBody(world, *c, genome);
+    growBody(world.settings, *c, genome);
+    if (observer != nullptr) observer->born(*c, nullptr);
 }
 
-} // namespace
-
-void seedWorld(World& world) {
-    destroyAllCreatures(world);
-    makeCreature(world, drawPlacement(world));
-    for (int i = 1; i < world.initialPopulation; ++i) {
-        Placement p = drawPlacement(world);
-        clearPlacement(world, p);
-        makeCreature(world, p);
-    }
+void bornOf(World& world, const Creature& parent, const Genome& genome, StepObserver* observer) {
+    Creature* c = new Creature(world.settings, world.rng, parent.pos, genome);
+    linkAtTail(world, c);
+    if (observer != nullptr) observer->born(*c, &parent);
 }
 
-void addCreatures(World& world, int n) {
-    findListTail(world);
-    for (int i = 0; i < n; ++i) {
-        Placement p = drawPlacement(world);
-        clearPlacement(world, p);
-        makeCreature(world, p);
-    }
-}
-
-void cullPass(World& world, Creature* first) {
-    world.population = 0;
-    Creature* k = first;
-    while (k != nullptr) {
-        const bool dead = isDead(*k);
-        if ((dead && k->size <= 0) || k->doomed) {
-            Creature* next = k->next;
-            removeCreature(world, k);
-            k = next;
-        } else {
-            world.population = world.population + 1;
-            k = k->next;
+// Clears every partner link that names a creature about to go; `leaving` is sorted.
+void dropPartnersOf(World& world, const std::vector<Creature*>& leaving) {
+    for (Creature* c = world.listHead; c != nullptr; c = c->next) {
+        if (c->partner != nullptr &&
+            std::binary_search(leaving.begin(), leaving.end(), c->partner)) {
+            c->partner = nullptr;
         }
     }
 }
 
-void removeCreature(World& world, Creature* k) {
-    if (k == nullptr || world.listHead == nullptr) return;
-    if (k == world.listHead) {
+// Unlinks k, which follows `before` (null when k is the head), and destroys it.
+void unlinkAndDestroy(World& world, Creature* before, Creature* k, StepObserver* observer) {
+    if (before == nullptr) {
         world.listHead = k->next;
     } else {
-        Creature* before = world.listHead;
-        while (before->next != nullptr && before->next != k) before = before->next;
-        if (before->next == nullptr) return;
         before->next = k->next;
     }
-    for (Creature* c = world.listHead; c != nullptr; c = c->next) {
-        if (c->partner == k) c->partner = nullptr;
-    }
+    if (world.listTail == k) world.listTail = before;
+    if (observer != nullptr) observer->removed(*k);
     delete k;
 }
 
-void refillWorld(World& world) {
-    if (world.population <= 0) {
-        seedWorld(world);
-    } else if (world.population <= 15) {
-        addCreatures(world, 10);
+} // namespace
+
+void seedWorld(World& world, StepObserver* observer) {
+    destroyAllCreatures(world);
+    makeCreature(world, drawPlacement(world), observer);
+    for (int i = 1; i < world.settings.initialPopulation; ++i) {
+        Placement p = drawPlacement(world);
+        clearPlacement(world, p);
+        makeCreature(world, p, observer);
     }
 }
 
-void worldStep(World& world) {
-    contactPass(world, world.listHead);
-    cullPass(world, world.listHead);
-    refillWorld(world);
+void addCreatures(World& world, int n, StepObserver* observer) {
+    for (int i = 0; i < n; ++i) {
+        Placement p = drawPlacement(world);
+        clearPlacement(world, p);
+        makeCreature(world, p, observer);
+    }
+}
+
+void reproduce(World& world, const Creature& parent, StepObserver* observer) {
+    const Genome mutated = mutate(world.rng, parent.genome);
+    bornOf(world, parent, mutated, observer);
+    bornOf(world, parent, parent.genome, observer);
+    bornOf(world, parent, parent.genome, observer);
+}
+
+// The dead test is applied to every creature in list order, as the rules ask; the partner
+// links naming the creatures that go are then cleared in one walk, before any is freed.
+int cullPass(World& world, StepObserver* observer) {
+    std::vector<Creature*> leaving;
+    world.population = 0;
+    for (Creature* k = world.listHead; k != nullptr; k = k->next) {
+        const bool dead = isDead(*k); // shrinks the dead
+        if ((dead && k->size <= 0) || k->doomed) {
+            leaving.push_back(k);
+        } else {
+            world.population = world.population + 1;
+        }
+    }
+    if (leaving.empty()) return 0;
+
+    std::vector<Creature*> sorted = leaving;
+    std::sort(sorted.begin(), sorted.end());
+    dropPartnersOf(world, sorted);
+
+    Creature* before = nullptr;
+    std::size_t next = 0;
+    for (Creature* k = world.listHead; k != nullptr && next < leaving.size();) {
+        Creature* after = k->next;
+        if (k == leaving[next]) {
+            if (observer != nullptr && k->energy > 0) observer->died(*k, DeathCause::doomed);
+            unlinkAndDestroy(world, before, k, observer);
+            ++next;
+        } else {
+            before = k;
+        }
+        k = after;
+    }
+    return static_cast<int>(leaving.size());
+}
+
+void removeCreature(World& world, Creature* k, StepObserver* observer) {
+    if (k == nullptr) return;
+    Creature* before = nullptr;
+    Creature* c = world.listHead;
+    while (c != nullptr && c != k) {
+        before = c;
+        c = c->next;
+    }
+    if (c == nullptr) return;
+    dropPartnersOf(world, {k});
+    if (observer != nullptr && k->energy > 0) observer->died(*k, DeathCause::deleted);
+    unlinkAndDestroy(world, before, k, observer);
+}
+
+int refillWorld(World& world, StepObserver* observer) {
+    if (world.population <= 0) {
+        seedWorld(world, observer);
+        return listLength(world);
+    }
+    if (world.population <= world.settings.refillThreshold) {
+        addCreatures(world, world.settings.refillCount, observer);
+        return std::max(world.settings.refillCount, 0);
+    }
+    return 0;
 }
 
 } // namespace kanimo

@@ -4,25 +4,29 @@ namespace kanimo {
 
 struct Creature;
 struct World;
+class StepObserver;
 
 // A fresh world of `initialPopulation` random creatures; any old list is destroyed first.
-void seedWorld(World& world);
+void seedWorld(World& world, StepObserver* observer = nullptr);
 
-// Appends n random creatures after the true last creature.
-void addCreatures(World& world, int n);
+// Appends n random creatures at the tail of the list.
+void addCreatures(World& world, int n, StepObserver* observer = nullptr);
+
+// Appends the three offspring of a parent that has just split: one with a mutated genome,
+// then two exact copies, all born at the parent's centre.
+void reproduce(World& world, const Creature& parent, StepObserver* observer = nullptr);
 
 // Removes the dead that have shrunk to nothing and the doomed, and sets `population` to
-// the number kept, which is then the length of the list.
-void cullPass(World& world, Creature* first);
+// the number kept, which is then the length of the list. Returns the number removed.
+int cullPass(World& world, StepObserver* observer = nullptr);
 
 // Unlinks k from the list and destroys it; does nothing when k is not in the list.
 // Every partner link naming k is cleared first, so none is ever followed to freed memory.
-void removeCreature(World& world, Creature* k);
+// A living creature removed so is reported to the observer as deleted.
+void removeCreature(World& world, Creature* k, StepObserver* observer = nullptr);
 
-// Seeds a new world when the last cull left none, adds 10 when it left 15 or fewer.
-void refillWorld(World& world);
-
-// One world step as the run loop makes it: contact pass, cull, refill.
-void worldStep(World& world);
+// Seeds a new world when the last cull left none, adds `refillCount` when it left
+// `refillThreshold` or fewer. Returns the number of creatures made.
+int refillWorld(World& world, StepObserver* observer = nullptr);
 
 } // namespace kanimo

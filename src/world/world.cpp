@@ -1,8 +1,14 @@
 #include "world/world.h"
 
 #include "creature/creature.h"
+#include "world/contact_scan.h"
 
 namespace kanimo {
+
+World::World() : World(WorldSettings{}) {}
+
+World::World(const WorldSettings& settings_)
+    : settings(settings_), boostBudget(settings_.boostBudget) {}
 
 World::~World() {
     destroyAllCreatures(*this);
@@ -17,12 +23,6 @@ void destroyAllCreatures(World& world) {
     }
     world.listHead = nullptr;
     world.listTail = nullptr;
-}
-
-void findListTail(World& world) {
-    Creature* tail = world.listHead;
-    while (tail != nullptr && tail->next != nullptr) tail = tail->next;
-    world.listTail = tail;
 }
 
 void linkAtTail(World& world, Creature* creature) {

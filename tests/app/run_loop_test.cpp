@@ -60,7 +60,7 @@ class RunLoopTest : public QObject {
         QCOMPARE(s.shell.frameCounter, 1);
 
         Picture expected = testing::backgroundPicture(false);
-        drawCreatures(expected, s.shell.world.listHead, s.shell.world.lifespan);
+        drawCreatures(expected, s.shell.world.listHead, s.shell.world.settings.lifespan);
         // The frame is the world before the step of the same pass; no step was due here.
         for (int y = 0; y < 599; y += 7) {
             for (int x = 0; x < 599; x += 5) {

@@ -32,7 +32,7 @@ TEST(Body, GenomeOfSeed12345) {
     Genome g;
     randomGenome(rng, g);
     Creature& c = addBodiless(world, Vec2(50, 60));
-    growBody(world, c, g);
+    growBody(world.settings, c, g);
 
     const std::vector<const Segment*> hs = heads(c);
     ASSERT_EQ(hs.size(), 6u);
@@ -42,7 +42,7 @@ TEST(Body, GenomeOfSeed12345) {
     int chained = 0;
     for (std::size_t i = 0; i < hs.size(); ++i) {
         EXPECT_EQ(hs[i]->angle, angles[i]);
-        EXPECT_EQ(hs[i]->kind, kinds[i]);
+        EXPECT_EQ(static_cast<int>(hs[i]->kind), kinds[i]);
         EXPECT_EQ(hs[i]->depth, 0);
         EXPECT_EQ(chainLength(hs[i]), lengths[i]);
         // The first cell of a row serves twice: as the head and as its chain's first segment.
@@ -62,7 +62,7 @@ TEST(Body, ShapesOfChainsAndLimbs) {
     // Only row 0, n cells: the root and a chain of n with depths 0 .. n - 1.
     for (int n = 1; n <= genomeColumns; ++n) {
         Creature& c = addBodiless(world, Vec2(0, 0));
-        growBody(world, c, uniformGenome({n}, 30, 0));
+        growBody(world.settings, c, uniformGenome({n}, 30, 0));
         EXPECT_EQ(c.firstLimb->nextLimb, nullptr);
         int depth = 0;
         const Segment* parent = c.firstLimb;
@@ -75,7 +75,7 @@ TEST(Body, ShapesOfChainsAndLimbs) {
     }
     // A full row followed by another full row, and all seven rows.
     Creature& full = addBodiless(world, Vec2(0, 0));
-    growBody(world, full, uniformGenome({13, 13, 13, 13, 13, 13, 13}, 10, 3));
+    growBody(world.settings, full, uniformGenome({13, 13, 13, 13, 13, 13, 13}, 10, 3));
     const std::vector<const Segment*> hs = heads(full);
     ASSERT_EQ(hs.size(), 7u);
     for (const Segment* h : hs) EXPECT_EQ(chainLength(h), 13);
@@ -87,10 +87,10 @@ TEST(Body, EmptyFirstRowGivesTheRootAlone) {
     World world;
     Creature& c = addBodiless(world, Vec2(0, 0));
     Genome g = uniformGenome({0, 4}, 10, 1); // row 1 is ignored once row 0 is empty
-    growBody(world, c, g);
+    growBody(world.settings, c, g);
     ASSERT_NE(c.firstLimb, nullptr);
     EXPECT_EQ(c.firstLimb->angle, -1);
-    EXPECT_EQ(c.firstLimb->kind, -1);
+    EXPECT_EQ(static_cast<int>(c.firstLimb->kind), -1);
     EXPECT_EQ(c.firstLimb->next, nullptr);
     EXPECT_EQ(c.firstLimb->nextLimb, nullptr);
     EXPECT_EQ(c.segmentCount, 1);
@@ -100,7 +100,7 @@ TEST(Body, EmptyFirstRowGivesTheRootAlone) {
 TEST(Body, StartingSizesAndPlaces) {
     World world;
     Creature& c = addBodiless(world, Vec2(70, 80));
-    growBody(world, c, uniformGenome({2, 2}, 10, 0));
+    growBody(world.settings, c, uniformGenome({2, 2}, 10, 0));
     const Segment* root = c.firstLimb;
     const Segment* head1 = root->nextLimb;
     EXPECT_EQ(root->size, 4.0);
@@ -119,7 +119,7 @@ TEST(Body, NegativeKindInAChainDoomsTheCreature) {
     Creature& c = addBodiless(world, Vec2(0, 0));
     Genome g = uniformGenome({3}, 10, 0);
     g.kinds[0][2] = -5;
-    growBody(world, c, g);
+    growBody(world.settings, c, g);
     EXPECT_TRUE(c.doomed);
 }
 
@@ -140,7 +140,7 @@ TEST(Body, AcceptsArbitraryTables) {
             }
         }
         Creature& c = addBodiless(world, Vec2(300, 300));
-        growBody(world, c, g);
+        growBody(world.settings, c, g);
         int counted = 0;
         for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb) {
             ++counted;

@@ -12,7 +12,7 @@ namespace {
 TEST(Creature, SeededConstructorStartingValues) {
     World world;
     world.rng.srand(7);
-    const Creature c(world, Vec2(12, 34), 77.0, true);
+    const Creature c(world.settings, world.rng, Vec2(12, 34), 77.0, true);
     EXPECT_EQ(c.firstLimb, nullptr);
     EXPECT_EQ(c.next, nullptr);
     EXPECT_EQ(c.partner, nullptr);
@@ -48,14 +48,14 @@ TEST(Creature, ConstructorsDrawInOrder) {
         Random replay = world.rng;
         Genome discarded;
         randomGenome(replay, discarded);
-        const Creature seeded(world, Vec2(0, 0), 0, false);
+        const Creature seeded(world.settings, world.rng, Vec2(0, 0), 0, false);
         EXPECT_EQ(seeded.genome, discarded);
         EXPECT_EQ(seeded.phaseSeed, replay.rand());
 
         const Genome given = testing::uniformGenome({3}, 45, 2);
         randomGenome(replay, discarded);
         const int heading = replay.random(360);
-        const Creature child(world, Vec2(0, 0), given);
+        const Creature child(world.settings, world.rng, Vec2(0, 0), given);
         EXPECT_EQ(child.heading, heading);
         EXPECT_EQ(child.swing, heading);
         EXPECT_EQ(child.phaseSeed, replay.rand());
@@ -73,15 +73,15 @@ TEST(Creature, ConstructorsDrawInOrder) {
 
 TEST(Creature, SegmentConstructorsInheritFromTheirParents) {
     World world;
-    Creature c(world, Vec2(3, 4), 0, false);
-    const Segment root(c, world.limbSizeFactor, 10, 2);
+    Creature c(world.settings, world.rng, Vec2(3, 4), 0, false);
+    const Segment root(c, world.settings.limbSizeFactor, 10, 2);
     EXPECT_EQ(root.size, 4.0);
     EXPECT_EQ(root.reach, 2.25);
     EXPECT_EQ(root.pos.x, 3);
     EXPECT_EQ(root.prevPos.y, 4);
     EXPECT_EQ(root.parent, nullptr);
     EXPECT_EQ(root.angle, 10);
-    EXPECT_EQ(root.kind, 2);
+    EXPECT_EQ(root.kind, SegmentKind::feed);
     const Segment child(&root, 20, 3);
     EXPECT_DOUBLE_EQ(child.size, 3.6);
     EXPECT_EQ(child.reach, 2.25);

@@ -15,7 +15,7 @@ TEST(Limbs, CreatureWithoutLimbsIsLeftAlone) {
     World world;
     Creature& c = addBodiless(world, Vec2(300, 300));
     const double speed = c.speed, drive = c.turnDrive, energy = c.energy;
-    updateLimbs(world, c);
+    updateLimbs(world.settings, world.boostBudget, c);
     EXPECT_EQ(c.speed, speed);
     EXPECT_EQ(c.turnDrive, drive);
     EXPECT_EQ(c.energy, energy);
@@ -37,7 +37,7 @@ TEST(Limbs, HeadsArePlacedAroundTheBodyRelativeToTheSwing) {
         c.swing = k.swing;
         c.size = 12;
         c.firstLimb->reach = k.reach;
-        updateLimbs(world, c);
+        updateLimbs(world.settings, world.boostBudget, c);
         EXPECT_NEAR(c.firstLimb->pos.x, k.x, 1e-6) << k.angle << " " << k.swing;
         EXPECT_NEAR(c.firstLimb->pos.y, k.y, 1e-6) << k.angle << " " << k.swing;
         EXPECT_EQ(c.firstLimb->prevPos.x, 300);
@@ -49,7 +49,7 @@ TEST(Limbs, SizesFollowTheBody) {
     World world;
     Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({2, 1}, 0, 0));
     c.size = 12;
-    updateLimbs(world, c);
+    updateLimbs(world.settings, world.boostBudget, c);
     for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb) {
         EXPECT_DOUBLE_EQ(h->size, 9.6);
         EXPECT_DOUBLE_EQ(h->reach, 7.2);
@@ -62,7 +62,7 @@ TEST(Limbs, ChainTrailsFromItsParentsPreviousPlace) {
     World world;
     Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({3}, 0, 0));
     c.size = 12;
-    for (int i = 0; i < 5; ++i) updateLimbs(world, c);
+    for (int i = 0; i < 5; ++i) updateLimbs(world.settings, world.boostBudget, c);
     // A still body: every chain segment ends 0.225 (a tenth of the reach it was built
     // with) from where its parent was.
     for (const Segment* s = c.firstLimb->next; s != nullptr; s = s->next) {
@@ -101,7 +101,7 @@ TEST(Limbs, SegmentKindEffects) {
         c.turnDrive = 0;
         c.energy = 0;
         c.growth = 0;
-        updateLimbs(world, c);
+        updateLimbs(world.settings, world.boostBudget, c);
         EXPECT_NEAR(c.speed, k.speed, 1e-12) << k.kind << "/" << k.depth;
         EXPECT_NEAR(c.turnDrive, k.drive, 1e-12) << k.kind << "/" << k.depth;
         EXPECT_NEAR(c.energy, k.energy, 1e-12) << k.kind << "/" << k.depth;
@@ -116,7 +116,7 @@ TEST(Limbs, TheLastBoostGoesToTheFirstSegmentInLimbOrder) {
     world.boostBudget = 1;
     c.energy = 0;
     c.growth = 0;
-    updateLimbs(world, c);
+    updateLimbs(world.settings, world.boostBudget, c);
     EXPECT_EQ(world.boostBudget, 0);
     // Only the depth-0 segment of the first limb was boosted.
     EXPECT_NEAR(c.energy, 0.0001, 1e-15);

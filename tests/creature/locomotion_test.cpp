@@ -28,7 +28,7 @@ TEST(Locomotion, WallsReflectTheHeading) {
         Creature& c = addBodiless(world, Vec2(k.x, k.y), k.heading);
         c.size = 12; // bounds 8 and 592
         c.speed = k.speed;
-        moveCreature(world, c);
+        moveCreature(world.settings, c);
         EXPECT_EQ(c.heading, k.wantHeading) << k.x << "," << k.y << " " << k.heading;
     }
 }
@@ -38,20 +38,20 @@ TEST(Locomotion, ABounceStepsBackOnceAndTheNextTickMovesOn) {
     Creature& c = addBodiless(world, Vec2(590, 300), 0);
     c.size = 12;
     c.speed = 5;
-    moveCreature(world, c);
+    moveCreature(world.settings, c);
     EXPECT_EQ(c.pos.x, 594);
     EXPECT_EQ(c.heading, 180);
-    moveCreature(world, c);
+    moveCreature(world.settings, c);
     EXPECT_NEAR(c.pos.x, 589, 1e-9);
     EXPECT_EQ(c.heading, 180);
 
     // Far past the bound it only creeps back by one step per tick, flipping each time.
     c.pos.x = 620;
     c.speed = 0;
-    moveCreature(world, c);
+    moveCreature(world.settings, c);
     EXPECT_EQ(c.pos.x, 619);
     EXPECT_EQ(c.heading, 0);
-    moveCreature(world, c);
+    moveCreature(world.settings, c);
     EXPECT_EQ(c.pos.x, 618);
     EXPECT_EQ(c.heading, 180);
 }
@@ -75,7 +75,7 @@ TEST(Locomotion, BounceReleasesOnlyADistantPartner) {
         c.speed = 0;
         c.partner = &p;
         p.partner = &c;
-        moveCreature(world, c);
+        moveCreature(world.settings, c);
         EXPECT_EQ(c.partner == &p, k.kept) << k.partnerX;
         EXPECT_EQ(p.partner, &c);
     }
@@ -85,11 +85,11 @@ TEST(Locomotion, PhaseJumpsToMinusTwoPi) {
     World world;
     Creature& c = addBodiless(world, Vec2(300, 300));
     c.speed = 0;
-    for (int i = 0; i < 125; ++i) moveCreature(world, c);
+    for (int i = 0; i < 125; ++i) moveCreature(world.settings, c);
     EXPECT_GT(c.phase, 6.2);
-    moveCreature(world, c);
+    moveCreature(world.settings, c);
     EXPECT_EQ(c.phase, -6.283185307179586);
-    moveCreature(world, c);
+    moveCreature(world.settings, c);
     EXPECT_EQ(c.phase, -6.283185307179586 + 0.05);
 }
 
@@ -99,7 +99,7 @@ TEST(Locomotion, TurnRateIsBounded) {
         World world;
         Creature& c = addBodiless(world, Vec2(300, 300));
         c.turnRate = k.in;
-        steerCreature(world, c);
+        steerCreature(world.settings, c);
         EXPECT_EQ(c.turnRate, k.out);
     }
 }
@@ -112,7 +112,7 @@ TEST(Locomotion, SteeringTurnsSwingAndHeading) {
         c.phaseSeed = k.phaseSeed;
         c.phase = 0.05;
         c.turnRate = 2;
-        steerCreature(world, c);
+        steerCreature(world.settings, c);
         EXPECT_NEAR(c.swing - 100, k.growth, 1e-3) << k.phaseSeed;
         EXPECT_NEAR(c.heading - 100, k.growth, 1e-3) << k.phaseSeed;
     }
@@ -122,7 +122,7 @@ TEST(Locomotion, SteeringTurnsSwingAndHeading) {
     c.swing = -20;
     c.turnRate = 0;
     c.phase = 3;
-    steerCreature(world, c);
+    steerCreature(world.settings, c);
     EXPECT_EQ(c.heading, 10);
     EXPECT_EQ(c.swing, 340);
 }
@@ -135,7 +135,7 @@ TEST(Locomotion, SwingSkipsTheSteadyTurnWhenTheSecondTestFails) {
     c.phaseSeed = 0;
     c.phase = -1.2;
     c.turnRate = 3;
-    steerCreature(world, c);
+    steerCreature(world.settings, c);
     const double w = std::sin(0.001 * -1.2);
     EXPECT_DOUBLE_EQ(c.swing, 100 + w * 600);
     EXPECT_DOUBLE_EQ(c.heading, 100 + w * 600 + 3);

@@ -14,7 +14,7 @@ TEST(PhaseCycle, ThePhaseCycleRepeatsExactly) {
     c.speed = 0;
     int firstSlot = -1;
     for (int tick = 1; tick <= 126 + 3 * phaseCycleLength; ++tick) {
-        moveCreature(world, c);
+        moveCreature(world.settings, c);
         const int slot = phaseCycleSlot(c.phase);
         if (tick < 126) {
             EXPECT_EQ(slot, -1) << tick;
@@ -39,11 +39,11 @@ TEST(PhaseCycle, RememberedSinesEqualFreshOnes) {
     int remembered = 0;
     for (int tick = 1; tick <= 1200; ++tick) {
         if (tick == 700) c.phaseSeed = 777;
-        moveCreature(world, c);
+        moveCreature(world.settings, c);
         const double swing = c.swing, heading = c.heading, phase = c.phase;
         if (c.steeringMemo != nullptr && phaseCycleSlot(phase) >= 0) ++remembered;
         c.turnRate = 3;
-        steerCreature(world, c);
+        steerCreature(world.settings, c);
 
         const double w = std::sin(0.001 * phase + c.phaseSeed * pi);
         const bool steady = std::sin(c.phaseSeed * pi + phase) < 0.5 &&

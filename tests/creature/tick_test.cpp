@@ -21,7 +21,7 @@ TEST(Tick, FreshCreatureWithoutSegments) {
     World world;
     world.rng.srand(3);
     Creature& c = addBodiless(world, Vec2(300, 300));
-    creatureTick(world, c);
+    testing::tickInWorld(world, c);
     EXPECT_DOUBLE_EQ(c.energy, 99.99);
     EXPECT_EQ(c.growthRatio, 0);
     EXPECT_EQ(c.size, 12.0);
@@ -40,14 +40,14 @@ TEST(Tick, SpeedFollowsTheEnergyRatio) {
         World world;
         Creature& c = addBodiless(world, Vec2(300, 300));
         c.energy = k.energyBefore;
-        creatureTick(world, c);
+        testing::tickInWorld(world, c);
         EXPECT_NEAR(c.speed, k.speed, 1e-5) << k.energyBefore;
     }
     // Below a ratio of 0.2 the speed is negative: it is reset to 0 at a cost of 10 energy.
     World world;
     Creature& c = addBodiless(world, Vec2(300, 300));
     c.energy = 19.01;
-    creatureTick(world, c);
+    testing::tickInWorld(world, c);
     EXPECT_EQ(c.speed, 0);
     EXPECT_NEAR(c.energy, 9.0, 1e-9);
 }
@@ -56,7 +56,7 @@ TEST(Tick, EnergyAboveItsCapEndsAtTheCap) {
     World world;
     Creature& c = addBodiless(world, Vec2(300, 300));
     c.energy = 150;
-    creatureTick(world, c);
+    testing::tickInWorld(world, c);
     EXPECT_EQ(c.energy, 100);
     EXPECT_EQ(c.speed, 4.8);
 }
@@ -68,7 +68,7 @@ TEST(Tick, DeadCreatureShrinksTwiceAndDrawsNothing) {
         c.energy = 0;
         c.size = size;
         const Random before = world.rng;
-        creatureTick(world, c);
+        testing::tickInWorld(world, c);
         EXPECT_EQ(c.energy, -10);
         EXPECT_EQ(c.speed, 0);
         EXPECT_EQ(c.turnRate, 0);
@@ -83,7 +83,7 @@ TEST(Tick, StarvingCreatureDiesWithinItsTick) {
     Creature& c = addBodiless(world, Vec2(300, 300));
     c.energy = 0.02;
     const Random before = world.rng;
-    creatureTick(world, c);
+    testing::tickInWorld(world, c);
     EXPECT_NEAR(c.energy, -9.99, 1e-9);
     EXPECT_EQ(c.speed, 0);
     EXPECT_DOUBLE_EQ(c.size, 11.8);
@@ -96,7 +96,7 @@ TEST(Tick, SizeIsCappedAndNegativeDriveStopsTurning) {
     c.growth = 60;
     c.turnDrive = -1;
     c.swing = 40;
-    creatureTick(world, c);
+    testing::tickInWorld(world, c);
     EXPECT_EQ(c.size, 25);
     EXPECT_EQ(c.turnDrive, 0);
     EXPECT_EQ(c.turnRate, 0);
@@ -114,7 +114,7 @@ TEST(Tick, OldAgeKillsOnlyOnTheDraw) {
         c.growth = 50; // old enough and grown enough: only death stops reproduction
         Random probe = world.rng;
         const bool dies = probe.random(400) == 0;
-        creatureTick(world, c);
+        testing::tickInWorld(world, c);
         EXPECT_EQ(c.lifeLeft, 0);
         if (dies) {
             ++killed;
@@ -140,7 +140,7 @@ TEST(Tick, ReproductionNeedsGrowthAboveThreshold) {
         Creature& c = addBodiless(world, Vec2(300, 300));
         c.growth = growth;
         c.lifeLeft = 100;
-        for (int i = 0; i < 600 && c.energy > 0; ++i) creatureTick(world, c);
+        for (int i = 0; i < 600 && c.energy > 0; ++i) testing::tickInWorld(world, c);
         if (growth == 15.0) {
             EXPECT_FALSE(c.hasReproduced);
             EXPECT_EQ(listLength(world), 1);
@@ -170,7 +170,7 @@ TEST(Tick, LongLifeKeepsItsBounds) {
                 const Random before = world.rng;
                 const double lifeBefore = c->lifeLeft;
                 const int lengthBefore = listLength(world);
-                creatureTick(world, *c);
+                testing::tickInWorld(world, *c);
                 if (c->lifeLeft == lifeBefore) {
                     ASSERT_TRUE(sameState(before, world.rng));
                     continue;
@@ -181,11 +181,11 @@ TEST(Tick, LongLifeKeepsItsBounds) {
                     replay.random(100);
                     ASSERT_TRUE(sameState(replay, world.rng)) << ticks;
                 }
-                ASSERT_LE(c->turnRate, world.maxTurn);
-                ASSERT_GE(c->turnRate, -world.maxTurn);
+                ASSERT_LE(c->turnRate, world.settings.maxTurn);
+                ASSERT_GE(c->turnRate, -world.settings.maxTurn);
                 ASSERT_LE(std::fabs(c->phase), 6.283185307179586);
                 ASSERT_GE(c->speed, 0);
-                ASSERT_LE(c->speed, world.maxSpeed);
+                ASSERT_LE(c->speed, world.settings.maxSpeed);
                 if (c->energy > 0) {
                     ASSERT_GE(c->size, 0);
                     ASSERT_LE(c->size, c->maxSize);

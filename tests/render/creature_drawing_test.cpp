@@ -20,7 +20,7 @@ Segment segmentAt(double x, double y, double size, int kind, int depth) {
     Segment s;
     s.pos = Vec2(x, y);
     s.size = size;
-    s.kind = kind;
+    s.kind = static_cast<SegmentKind>(kind);
     s.depth = depth;
     return s;
 }
@@ -94,7 +94,7 @@ BodyColours drawnBody(const Creature& c, int lifespan) {
 
 TEST(CreatureDrawing, BodyCirclesShowLifeGrowthAndEnergy) {
     World w;
-    Creature c(w, Vec2(100, 100), 0.0, false);
+    Creature c(w.settings, w.rng, Vec2(100, 100), 0.0, false);
     c.size = 20;
     c.swing = 0;
     c.lifeLeft = 3000;
@@ -127,7 +127,7 @@ TEST(CreatureDrawing, BodyCirclesShowLifeGrowthAndEnergy) {
 
 TEST(CreatureDrawing, CrescentsTurnWithTheSwing) {
     World w;
-    Creature c(w, Vec2(100, 100), 0.0, false);
+    Creature c(w.settings, w.rng, Vec2(100, 100), 0.0, false);
     c.size = 20;
     c.swing = 90; // clockwise on the picture: the growth circle moves below the body
     c.lifeLeft = 3000;

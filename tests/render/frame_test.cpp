@@ -29,9 +29,9 @@ void setCell(Genome& g, int row, int column, int kind) {
 }
 
 Creature& addCreature(World& w, Vec2 pos, const Genome& genome, double size) {
-    auto* c = new Creature(w, pos, 0.0, false);
+    auto* c = new Creature(w.settings, w.rng, pos, 0.0, false);
     linkAtTail(w, c);
-    growBody(w, *c, genome);
+    growBody(w.settings, *c, genome);
     c->size = size;
     c->swing = 0;
     for (int i = 0; i < c->segmentCount; ++i) {

@@ -4,7 +4,9 @@
 
 #include "creature/body.h"
 #include "creature/creature.h"
+#include "creature/tick.h"
 #include "genetics/genome.h"
+#include "world/population.h"
 #include "world/world.h"
 
 namespace kanimo::testing {
@@ -38,8 +40,7 @@ inline Genome uniformGenome(std::initializer_list<int> lengths, int angle, int k
 
 // A seeded creature linked at the tail of the world, with no body.
 inline Creature& addBodiless(World& world, Vec2 pos, double heading = 0.0) {
-    Creature* c = new Creature(world, pos, heading, false);
-    findListTail(world);
+    Creature* c = new Creature(world.settings, world.rng, pos, heading, false);
     linkAtTail(world, c);
     return *c;
 }
@@ -47,8 +48,16 @@ inline Creature& addBodiless(World& world, Vec2 pos, double heading = 0.0) {
 // A seeded creature linked at the tail of the world, its body grown from `genome`.
 inline Creature& addCreature(World& world, Vec2 pos, const Genome& genome, double heading = 0.0) {
     Creature& c = addBodiless(world, pos, heading);
-    growBody(world, c, genome);
+    growBody(world.settings, c, genome);
     return c;
+}
+
+// A creature's tick as the contact pass gives it: with the world's rules, generator and
+// budget, and the offspring made when it splits.
+inline TickEnd tickInWorld(World& world, Creature& c) {
+    const TickEnd end = creatureTick(world.settings, world.rng, world.boostBudget, c);
+    if (end == TickEnd::split) reproduce(world, c);
+    return end;
 }
 
 } // namespace kanimo::testing

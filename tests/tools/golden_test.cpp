@@ -10,8 +10,8 @@
 #include <string>
 
 #include "state_dump.h"
-#include "world/contact.h"
 #include "world/population.h"
+#include "world/step.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -21,7 +21,7 @@ struct GoldenRun {
     const char* file;
     std::uint32_t seed;
     int steps;
-    bool fast;
+    StepKind kind;
     bool trace;
 };
 
@@ -38,11 +38,7 @@ std::string replay(const GoldenRun& run) {
     std::string out;
     if (run.trace) dump.append(out, world, 0);
     for (int k = 1; k <= run.steps; ++k) {
-        if (run.fast) {
-            contactPass(world, world.listHead);
-        } else {
-            worldStep(world);
-        }
+        takeStep(world, run.kind);
         if (run.trace || k == run.steps) dump.append(out, world, k);
     }
     return out;
@@ -64,13 +60,13 @@ std::string firstDifference(const std::string& expected, const std::string& actu
 
 TEST(Golden, RunsReproduceTheRecordedStates) {
     const GoldenRun runs[] = {
-        {"seed-1-steps-20000.txt", 1, 20000, false, false},
-        {"seed-2-steps-20000.txt", 2, 20000, false, false},
-        {"seed-3-steps-20000.txt", 3, 20000, false, false},
-        {"seed-12345-steps-20000.txt", 12345, 20000, false, false},
-        {"seed-777-fast-steps-3000.txt", 777, 3000, true, false},
-        {"seed-12345-trace-200.txt", 12345, 200, false, true},
-        {"seed-2-fast-trace-100.txt", 2, 100, true, true},
+        {"seed-1-steps-20000.txt", 1, 20000, StepKind::world, false},
+        {"seed-2-steps-20000.txt", 2, 20000, StepKind::world, false},
+        {"seed-3-steps-20000.txt", 3, 20000, StepKind::world, false},
+        {"seed-12345-steps-20000.txt", 12345, 20000, StepKind::world, false},
+        {"seed-777-fast-steps-3000.txt", 777, 3000, StepKind::fast, false},
+        {"seed-12345-trace-200.txt", 12345, 200, StepKind::world, true},
+        {"seed-2-fast-trace-100.txt", 2, 100, StepKind::fast, true},
     };
     for (const GoldenRun& run : runs) {
         const std::string expected = readGolden(run.file);

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <vector>
 
-#include "genetics/random.h"
+#include "base/random.h"
 #include "support/world_builder.h"
 #include "world/population.h"
 

@@ -60,7 +60,7 @@ TEST(StatsCsv, RowsMatchTheHeader) {
     census.kindShare[1] = 0.75;
     census.kindShare[3] = 0.25;
     std::string out;
-    appendStatsRow(out, 17, StepCounts{4, 2}, census);
+    appendStatsRow(out, 17, StepReport{0, 4, 2}, census);
     ASSERT_EQ(out.back(), '\n');
     EXPECT_EQ(out, "17,5,3,2,4,2,12.5,0.3333333333,0,0.75,0,0.25\n");
 
@@ -68,7 +68,7 @@ TEST(StatsCsv, RowsMatchTheHeader) {
     out.clear();
     Census empty;
     empty.length = 2;
-    appendStatsRow(out, 3, StepCounts{}, empty);
+    appendStatsRow(out, 3, StepReport{}, empty);
     EXPECT_EQ(out, "3,2,0,2,0,0,,,,,,\n");
     EXPECT_EQ(cells(out.substr(0, out.size() - 1)).size(), header.size());
 }

@@ -27,7 +27,7 @@ Creature& addStill(World& world, Vec2 pos, double heading, double growth = 0) {
 TEST(Contact, EmptyListDrawsNothing) {
     World world;
     const Random before = world.rng;
-    contactPass(world, world.listHead);
+    contactPass(world);
     EXPECT_EQ(world.rng.low, before.low);
     EXPECT_EQ(world.rng.high, before.high);
 }
@@ -43,7 +43,7 @@ TEST(Contact, LoneCreatureDrawsForTheBudgetThenTicks) {
         const bool refill = replay.random(50) != 0;
         replay.random(400);
         replay.random(100);
-        contactPass(world, world.listHead);
+        contactPass(world);
         EXPECT_EQ(world.boostBudget, refill ? 1000 : 7);
         (refill ? refilled : kept)++;
         EXPECT_EQ(c.lifeLeft, 2999);
@@ -58,7 +58,7 @@ TEST(Contact, TouchingCreaturesExchangeHeadingsPushApartAndPair) {
     World world;
     Creature& p = addStill(world, Vec2(300, 300), 10);
     Creature& q = addStill(world, Vec2(300, 300), 50);
-    contactPass(world, world.listHead);
+    contactPass(world);
     EXPECT_EQ(p.heading, 50);
     EXPECT_EQ(q.heading, 10);
     EXPECT_EQ(p.pos.x, 300 + std::cos(50 * degreesToRadians));
@@ -68,7 +68,7 @@ TEST(Contact, TouchingCreaturesExchangeHeadingsPushApartAndPair) {
     EXPECT_EQ(p.partner, &q);
     EXPECT_EQ(q.partner, &p);
     // Partners do not meet again: a second pass leaves the headings alone.
-    contactPass(world, world.listHead);
+    contactPass(world);
     EXPECT_EQ(p.heading, 50);
     EXPECT_EQ(q.heading, 10);
 }
@@ -80,7 +80,7 @@ TEST(Contact, UnequalSizesCompareReferencePoints) {
         World world;
         Creature& small = addStill(world, Vec2(100, 100), 0);       // size 12
         Creature& large = addStill(world, Vec2(116, 100), 180, 48); // size 24
-        contactPass(world, world.listHead);
+        contactPass(world);
         EXPECT_EQ(small.partner, &large);
         EXPECT_EQ(small.heading, 180);
     }
@@ -88,7 +88,7 @@ TEST(Contact, UnequalSizesCompareReferencePoints) {
         World world;
         Creature& small = addStill(world, Vec2(116, 100), 0);
         Creature& large = addStill(world, Vec2(100, 100), 180, 48);
-        contactPass(world, world.listHead);
+        contactPass(world);
         EXPECT_EQ(small.partner, nullptr);
         EXPECT_EQ(large.partner, nullptr);
         EXPECT_EQ(small.heading, 0);
@@ -104,7 +104,7 @@ TEST(Contact, PartnerBeyondRangeIsDroppedFromOneSide) {
         p.partner = &q;
         q.partner = &r;
         r.partner = &q;
-        contactPass(world, world.listHead);
+        contactPass(world);
         EXPECT_EQ(p.partner == &q, gap == 200.0) << gap;
         EXPECT_EQ(q.partner, &r);
     }
@@ -118,7 +118,7 @@ TEST(Contact, OneRemainingLinkKeepsAPairApart) {
     p.partner = &r; // p met r after q
     q.partner = &p;
     r.partner = &p;
-    contactPass(world, world.listHead);
+    contactPass(world);
     EXPECT_EQ(p.heading, 10);
     EXPECT_EQ(q.heading, 50);
     EXPECT_EQ(q.partner, &p);
@@ -135,7 +135,7 @@ TEST(Contact, DeadCreatureShrinksOnEveryMeeting) {
             c.size = 10;
         }
     }
-    contactPass(world, world.listHead);
+    contactPass(world);
     // Ten times in its own turn, once in each living creature's turn, twice in its tick.
     EXPECT_NEAR(dead->size, 10 - 22 * 0.2, 1e-9);
 }
@@ -145,7 +145,7 @@ TEST(Contact, OffspringTakePartInThePassOfTheirBirth) {
     world.rng.srand(5);
     Creature& parent = addStill(world, Vec2(300, 300), 0, 50);
     parent.lifeLeft = 100;
-    contactPass(world, world.listHead);
+    contactPass(world);
     ASSERT_TRUE(parent.hasReproduced);
     ASSERT_EQ(listLength(world), 4);
     for (Creature* child = parent.next; child != nullptr; child = child->next) {
@@ -162,7 +162,7 @@ TEST(Contact, TheFirstTouchingSegmentDecidesTheBite) {
     Creature& attacker = addCreature(world, Vec2(0, 0), g);
     Segment* root = attacker.firstLimb;
     Segment* biter = root->next->next; // kind 1, depth 1
-    ASSERT_EQ(biter->kind, 1);
+    ASSERT_EQ(biter->kind, SegmentKind::bite);
     for (int i = 0; i < attacker.segmentCount; ++i) {
         attacker.segments[i].pos = Vec2(300, 300);
         attacker.segments[i].size = 8;

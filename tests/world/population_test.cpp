@@ -6,6 +6,7 @@
 
 #include "creature/tick.h"
 #include "support/world_builder.h"
+#include "world/step.h"
 
 namespace kanimo {
 namespace {
@@ -39,7 +40,7 @@ TEST(Population, SeedWorldMakesTheInitialPopulation) {
 TEST(Population, FirstCreatureDrawsInOrder) {
     World world;
     world.rng.srand(77);
-    world.initialPopulation = 1;
+    world.settings.initialPopulation = 1;
     Random replay = world.rng;
     const int x = replay.random(601);
     const int y = replay.random(601);
@@ -75,7 +76,7 @@ TEST(Population, CullRemovesTheShrunkDeadAndTheDoomed) {
     doomed.doomed = true;
     (void)doomed;
 
-    cullPass(world, world.listHead);
+    cullPass(world);
     EXPECT_EQ(world.population, 2);
     EXPECT_EQ(listLength(world), 2);
     EXPECT_EQ(world.listHead, &alive);
@@ -88,9 +89,9 @@ TEST(Population, RefillThresholds) {
     for (const auto& k : cases) {
         World world;
         world.rng.srand(9);
-        world.initialPopulation = k.left;
+        world.settings.initialPopulation = k.left;
         seedWorld(world);
-        cullPass(world, world.listHead);
+        cullPass(world);
         ASSERT_EQ(world.population, k.left);
         refillWorld(world);
         EXPECT_EQ(listLength(world), k.after) << k.left;
@@ -102,7 +103,7 @@ TEST(Population, RemovingTheLastCreatureLeadsToAFreshWorld) {
     Creature& only = addBodiless(world, Vec2(100, 100));
     removeCreature(world, &only);
     EXPECT_EQ(world.listHead, nullptr);
-    cullPass(world, world.listHead);
+    cullPass(world);
     EXPECT_EQ(world.population, 0);
     refillWorld(world);
     EXPECT_EQ(listLength(world), 55);
@@ -125,15 +126,23 @@ TEST(Population, RemovalKeepsTheListSound) {
     removeCreature(world, &c);
     EXPECT_EQ(listLength(world), 2);
     EXPECT_EQ(b.next, nullptr);
-    EXPECT_EQ(world.listTail, &c); // stale until the next append
+    EXPECT_EQ(world.listTail, &b);
     EXPECT_EQ(a.partner, nullptr); // no link is left pointing at freed memory
     EXPECT_EQ(b.partner, nullptr);
 
-    addCreatures(world, 0);
-    EXPECT_EQ(world.listTail, &b);
     addCreatures(world, 2);
     EXPECT_EQ(listLength(world), 4);
     EXPECT_EQ(b.next->next, world.listTail);
+    EXPECT_EQ(world.listTail->next, nullptr);
+
+    removeCreature(world, &a); // the head
+    removeCreature(world, world.listTail);
+    removeCreature(world, world.listTail);
+    EXPECT_EQ(world.listHead, &b);
+    EXPECT_EQ(world.listTail, &b);
+    removeCreature(world, &b);
+    EXPECT_EQ(world.listHead, nullptr);
+    EXPECT_EQ(world.listTail, nullptr);
 }
 
 // Long runs of whole world steps from several seeds: the list, the count and the links
@@ -151,7 +160,7 @@ TEST(Population, SoakKeepsTheWorldConsistent) {
             for (const Creature* c = world.listHead; c != nullptr; c = c->next) members.insert(c);
             // The cull's count is the list length, plus what the refill added after it.
             const int length = static_cast<int>(members.size());
-            const int expected = world.population <= 0    ? world.initialPopulation
+            const int expected = world.population <= 0    ? world.settings.initialPopulation
                                  : world.population <= 15 ? world.population + 10
                                                           : world.population;
             ASSERT_EQ(length, expected) << seed << "/" << step;

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "bench_line.h"
-#include "counted_step.h"
 #include "options.h"
 #include "progress.h"
+#include "stats_csv.h"
 #include "world/population.h"
+#include "world/step.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -76,15 +77,16 @@ SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
     world.rng.srand(seed);
     seedWorld(world);
     const Clock::time_point start = Clock::now();
+    const StepKind kind = fast ? StepKind::fast : StepKind::world;
     for (long long k = 1; k <= steps; ++k) {
-        const StepCounts counts = fast ? countedFastStep(world) : countedWorldStep(world);
-        summary.births += counts.births;
-        summary.deaths += counts.deaths;
+        const StepReport report = takeStep(world, kind);
+        summary.births += report.births;
+        summary.deaths += report.deaths;
         stepsDone.store(stepsDone.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     }
     summary.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     summary.length = listLength(world);
-    summary.living = livingCount(world);
+    summary.living = takeCensus(world).living;
     return summary;
 }
 

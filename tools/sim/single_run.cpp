@@ -7,7 +7,6 @@
 #include <string>
 
 #include "bench_line.h"
-#include "counted_step.h"
 #include "options.h"
 #include "output_paths.h"
 #include "progress.h"
@@ -17,6 +16,7 @@
 #include "state_dump.h"
 #include "stats_csv.h"
 #include "world/population.h"
+#include "world/step.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -58,9 +58,9 @@ class RunOutput {
     }
 
     // Everything that happens after step k (0: right after seeding).
-    bool afterStep(const World& world, int k, const StepCounts& counts) {
+    bool afterStep(const World& world, int k, const StepReport& report) {
         if (options_.trace) dump_.append(text_, world, k);
-        if (stats_) appendStatsRow(statsText_, k, counts, takeCensus(world));
+        if (stats_) appendStatsRow(statsText_, k, report, takeCensus(world));
         if (!options_.framesDir.empty() && k % options_.every == 0) {
             if (!writeFrame(world, framePath(options_.framesDir, k))) return false;
         }
@@ -130,15 +130,16 @@ int runSingleWorld(const SimOptions& o, std::uint32_t seed, std::FILE* out, std:
     World world;
     world.rng.srand(seed);
     seedWorld(world);
-    StepCounts seeded;
+    StepReport seeded;
     seeded.births = listLength(world);
     if (!output.afterStep(world, 0, seeded)) return 2;
 
     ProgressBar bar(static_cast<std::uint64_t>(o.steps), err, standardErrorIsTerminal());
     const Clock::time_point start = Clock::now();
+    const StepKind kind = o.fast ? StepKind::fast : StepKind::world;
     for (long long k = 1; k <= o.steps; ++k) {
-        const StepCounts counts = o.fast ? countedFastStep(world) : countedWorldStep(world);
-        if (!output.afterStep(world, k, counts)) return 2;
+        const StepReport report = takeStep(world, kind);
+        if (!output.afterStep(world, k, report)) return 2;
         bar.update(static_cast<std::uint64_t>(k));
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -32,7 +32,7 @@ Census takeCensus(const World& world) {
         sizeSum += c->size;
         energySum += c->energy;
         for (int i = 0; i < c->segmentCount; ++i) {
-            const int kind = c->segments[i].kind;
+            const int kind = static_cast<int>(c->segments[i].kind);
             if (kind >= 0 && kind < 4) ++kindCount[kind];
             ++census.livingSegments;
         }
@@ -55,12 +55,12 @@ std::string statsHeader() {
            "kind0_share,kind1_share,kind2_share,kind3_share\n";
 }
 
-void appendStatsRow(std::string& out, long long step, const StepCounts& counts,
+void appendStatsRow(std::string& out, long long step, const StepReport& report,
                     const Census& census) {
     for (long long v :
          {step, static_cast<long long>(census.length), static_cast<long long>(census.living),
           static_cast<long long>(census.length - census.living),
-          static_cast<long long>(counts.births), static_cast<long long>(counts.deaths)}) {
+          static_cast<long long>(report.births), static_cast<long long>(report.deaths)}) {
         appendInteger(out, v);
         out.push_back(',');
     }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "counted_step.h"
+#include "world/step.h"
 
 namespace kanimo {
 
@@ -26,7 +26,7 @@ std::string statsHeader();
 
 // One row: step, length, living, dead, births, deaths, mean size, mean energy, then the
 // four kind shares.
-void appendStatsRow(std::string& out, long long step, const StepCounts& counts,
+void appendStatsRow(std::string& out, long long step, const StepReport& report,
                     const Census& census);
 
 } // namespace kanimo

@@ -1,4 +1,4 @@
-#include "creature/reproduction.h"
+#include "world/population.h"
 
 #include <gtest/gtest.h>
 
@@ -41,20 +41,6 @@ TEST(Reproduction, AppendsMutantThenTwoCopies) {
         EXPECT_EQ(world.rng.low, replay.low);
         EXPECT_EQ(world.rng.high, replay.high);
     }
-}
-
-TEST(Reproduction, AppendsAfterTheTrueLastCreatureWhenTheTailIsStale) {
-    World world;
-    Creature& first = addBodiless(world, Vec2(10, 10));
-    Creature& second = addBodiless(world, Vec2(20, 20));
-    Creature& third = addBodiless(world, Vec2(30, 30));
-    world.listTail = &first; // as a removal would leave it
-    reproduce(world, second);
-    EXPECT_EQ(listLength(world), 6);
-    EXPECT_EQ(first.next, &second);
-    EXPECT_EQ(second.next, &third);
-    EXPECT_NE(third.next, nullptr);
-    EXPECT_EQ(third.next->next->next, world.listTail);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "world/geometry.h"
+#include "base/geometry.h"
 
 #include <gtest/gtest.h>
 

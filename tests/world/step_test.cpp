@@ -1,0 +1,121 @@
+#include "world/step.h"
+
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+#include "support/same_world.h"
+#include "support/world_builder.h"
+#include "world/population.h"
+#include "world/step_events.h"
+
+namespace kanimo {
+namespace {
+
+// Holds the events of a step against each other and against the list: every creature dies
+// once, before it is removed (or at its removal, when it goes alive); a parent has just
+// split when its offspring are born, three of them.
+class CheckingObserver : public StepObserver {
+  public:
+    void born(const Creature& c, const Creature* parent) override {
+        ++births;
+        EXPECT_TRUE(live.insert(&c).second);
+        if (parent == nullptr) return;
+        EXPECT_TRUE(parent == lastSplit);
+        EXPECT_LT(++childrenOfLastSplit, 4);
+    }
+    void died(const Creature& c, DeathCause cause) override {
+        EXPECT_EQ(live.count(&c), 1u);
+        EXPECT_TRUE(dead.insert(&c).second) << "died twice";
+        const bool removedAlive = cause == DeathCause::doomed || cause == DeathCause::deleted;
+        EXPECT_EQ(c.energy > 0, removedAlive);
+        ++causes[static_cast<int>(cause)];
+        if (cause == DeathCause::split) {
+            lastSplit = &c;
+            childrenOfLastSplit = 0;
+        }
+    }
+    void removed(const Creature& c) override {
+        ++removals;
+        EXPECT_EQ(dead.erase(&c), 1u) << "removed before it died";
+        EXPECT_EQ(live.erase(&c), 1u);
+        if (&c == lastSplit) lastSplit = nullptr;
+    }
+
+    std::unordered_set<const Creature*> live;
+    std::unordered_set<const Creature*> dead;
+    const Creature* lastSplit = nullptr;
+    int childrenOfLastSplit = 0;
+    long long births = 0;
+    long long removals = 0;
+    long long causes[6] = {};
+};
+
+// Long enough for every cause of death, reproduction, refills and a doomed creature.
+TEST(WorldStep, ReportsAndEventsAgreeWithTheListAndChangeNothing) {
+    for (StepKind kind : {StepKind::world, StepKind::fast}) {
+        World plain;
+        World watched;
+        CheckingObserver observer;
+        plain.rng.srand(12345);
+        watched.rng.srand(12345);
+        seedWorld(plain);
+        seedWorld(watched, &observer);
+        const int steps = kind == StepKind::world ? 4000 : 400;
+        for (int k = 1; k <= steps; ++k) {
+            const int before = listLength(watched);
+            const long long birthsBefore = observer.births;
+            const long long removalsBefore = observer.removals;
+            takeStep(plain, kind);
+            const StepReport r = takeStep(watched, kind, &observer);
+            ASSERT_EQ(before + r.births - r.deaths, listLength(watched)) << "step " << k;
+            ASSERT_EQ(r.births, observer.births - birthsBefore) << "step " << k;
+            ASSERT_EQ(r.deaths, observer.removals - removalsBefore) << "step " << k;
+            ASSERT_EQ(static_cast<std::size_t>(listLength(watched)), observer.live.size());
+            if (::testing::Test::HasFailure()) return;
+        }
+        testing::expectSameWorld(plain, watched, steps);
+        if (kind == StepKind::fast) {
+            EXPECT_EQ(observer.removals, 0);
+            continue;
+        }
+        for (DeathCause cause : {DeathCause::starved, DeathCause::oldAge, DeathCause::bitten,
+                                 DeathCause::split}) {
+            EXPECT_GT(observer.causes[static_cast<int>(cause)], 0) << static_cast<int>(cause);
+        }
+    }
+}
+
+TEST(WorldStep, CullAndRefillInOneStep) {
+    World world;
+    world.rng.srand(3);
+    world.settings.initialPopulation = 16;
+    seedWorld(world);
+    world.listHead->next->doomed = true;
+    CheckingObserver observer;
+    observer.live = {};
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next) observer.live.insert(c);
+    // The cull leaves 15, so the refill adds 10 in the same step.
+    const StepReport r = worldStep(world, &observer);
+    EXPECT_EQ(r.deaths, 1);
+    EXPECT_EQ(r.births, 10);
+    EXPECT_EQ(r.population, 15);
+    EXPECT_EQ(observer.causes[static_cast<int>(DeathCause::doomed)], 1);
+    EXPECT_EQ(listLength(world), 25);
+}
+
+TEST(WorldStep, EmptiedWorldIsReseeded) {
+    World world;
+    world.rng.srand(3);
+    world.settings.initialPopulation = 2;
+    seedWorld(world);
+    world.listHead->doomed = true;
+    world.listHead->next->doomed = true;
+    const StepReport r = worldStep(world);
+    EXPECT_EQ(r.deaths, 2);
+    EXPECT_EQ(r.births, 2);
+    EXPECT_EQ(r.population, 0);
+}
+
+} // namespace
+} // namespace kanimo
