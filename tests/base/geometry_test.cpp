@@ -36,18 +36,5 @@ TEST(Geometry, PolarOffsetUsesScreenDirections) {
     EXPECT_NEAR(left.y, 0, 1e-15);
 }
 
-TEST(Geometry, CornerPointDistanceAndSwap) {
-    const Vec2 c = cornerPoint(Vec2(10, 20), 2.5);
-    EXPECT_EQ(c.x, 7.5);
-    EXPECT_EQ(c.y, 17.5);
-    EXPECT_EQ(distance(1, 2, 4, 6), 5);
-    EXPECT_EQ(distance(4, 6, 1, 2), distance(1, 2, 4, 6));
-    EXPECT_EQ(distance(3, 3, 3, 3), 0);
-    double u = 1, v = 2;
-    swapDoubles(u, v);
-    EXPECT_EQ(u, 2);
-    EXPECT_EQ(v, 1);
-}
-
 } // namespace
 } // namespace kanimo

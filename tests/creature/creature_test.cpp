@@ -90,15 +90,5 @@ TEST(Creature, SegmentConstructorsInheritFromTheirParents) {
     EXPECT_DOUBLE_EQ(grandchild.size, 3.24);
 }
 
-TEST(Creature, PushPositionKeepsThePreviousOne) {
-    Segment s;
-    s.pushPosition(Vec2(1, 2));
-    s.pushPosition(Vec2(3, 4));
-    EXPECT_EQ(s.pos.x, 3);
-    EXPECT_EQ(s.pos.y, 4);
-    EXPECT_EQ(s.prevPos.x, 1);
-    EXPECT_EQ(s.prevPos.y, 2);
-}
-
 } // namespace
 } // namespace kanimo

@@ -61,6 +61,25 @@ TEST(Tick, EnergyAboveItsCapEndsAtTheCap) {
     EXPECT_EQ(c.speed, 4.8);
 }
 
+// Growth beyond its cap counts as the cap, and propelling segments cannot push the speed
+// past maxSpeed: 13 of them add 2.6 to the 4.8 of a full creature.
+TEST(Tick, GrowthAndSpeedAreClamped) {
+    const struct {
+        double maxSpeed, growth;
+        double speed, growthRatio;
+    } cases[] = {{7.0, 150, 7.0, 1.0}, {6.5, 100, 6.5, 1.0}, {8.0, 40, 4.8 + 2.6, 0.4}};
+    for (const auto& k : cases) {
+        World world;
+        world.settings.maxSpeed = k.maxSpeed;
+        Creature& c = addCreature(world, Vec2(300, 300), testing::uniformGenome({13}, 0, 3));
+        c.growth = k.growth;
+        EXPECT_EQ(testing::tickInWorld(world, c), TickEnd::living);
+        EXPECT_NEAR(c.speed, k.speed, 1e-3) << k.maxSpeed;
+        EXPECT_EQ(c.growthRatio, k.growthRatio) << k.growth;
+        EXPECT_LE(c.growth, c.maxGrowth);
+    }
+}
+
 TEST(Tick, DeadCreatureShrinksTwiceAndDrawsNothing) {
     for (const double size : {5.0, 0.2, 0.1}) {
         World world;

@@ -165,10 +165,5 @@ TEST(Genome, MutationDrawsThreeTimesOrFour) {
     EXPECT_GT(changedKinds, 0);
 }
 
-TEST(Genome, SameStateGivesSameGenome) {
-    EXPECT_EQ(genomeFromSeed(99), genomeFromSeed(99));
-    EXPECT_NE(genomeFromSeed(99), genomeFromSeed(100));
-}
-
 } // namespace
 } // namespace kanimo

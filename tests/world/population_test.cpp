@@ -145,6 +145,26 @@ TEST(Population, RemovalKeepsTheListSound) {
     EXPECT_EQ(world.listTail, nullptr);
 }
 
+// The delete key takes the head of a running world, which others may still name as their
+// partner; the steps after it must never follow such a link (the sanitizer build would say).
+TEST(Population, DeletingTheHeadNamedAsPartnerThenStepping) {
+    World world;
+    world.rng.srand(9);
+    seedWorld(world);
+    for (int k = 0; k < 30; ++k) worldStep(world);
+    Creature* head = world.listHead;
+    int naming = 0;
+    for (Creature* c = head->next; c != nullptr; c = c->next, ++naming) c->partner = head;
+    ASSERT_GT(naming, 0);
+    removeCreature(world, head);
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+        ASSERT_EQ(c->partner, nullptr);
+    }
+    const int before = listLength(world);
+    const StepReport r = worldStep(world);
+    EXPECT_EQ(listLength(world), before + r.births - r.deaths);
+}
+
 // Long runs of whole world steps from several seeds: the list, the count and the links
 // stay consistent after every step.
 TEST(Population, SoakKeepsTheWorldConsistent) {
