@@ -39,22 +39,33 @@ void indexLimbAngles(Creature& creature) {
     creature.limbAngleCount = count;
 }
 
+// A segment's strength f = 10 - depth, times a rate, times effectScale. Each product is
+// taken left to right as written, never folded into one constant: f * 0.0001 * 0.1 and
+// f * 0.00001 differ in the last bit for some f, and the recorded runs depend on that bit.
+constexpr int strengthDepth = 10;
+constexpr double effectScale = 0.1;
+constexpr double dragRate = 0.5;         // speed every chain segment costs
+constexpr double wiggleRate = 0.0001;    // turn drive every chain segment adds
+constexpr double propelRate = 0.001;     // turn drive a propelling segment adds
+constexpr double feedEnergyRate = 0.0001; // energy of a feeding boost
+constexpr double feedGrowthRate = 0.002;  // growth of a feeding boost
+
 LimbEffects effectsOf(const Creature& creature) {
     LimbEffects e;
     for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb) {
         for (const Segment* s = head->next; s != nullptr; s = s->next) {
-            const int f = 10 - s->depth;
+            const int f = strengthDepth - s->depth;
             if (s->kind == SegmentKind::feed) {
-                e.boostEnergy.push_back(f * 0.0001 * 0.1);
-                e.boostGrowth.push_back(f * 0.002 * 0.1);
-                e.speedTerms.push_back(-(f * 0.5 * 0.1));
-                e.driveTerms.push_back(-(f * 0.0001 * 0.1));
+                e.boostEnergy.push_back(f * feedEnergyRate * effectScale);
+                e.boostGrowth.push_back(f * feedGrowthRate * effectScale);
+                e.speedTerms.push_back(-(f * dragRate * effectScale));
+                e.driveTerms.push_back(-(f * wiggleRate * effectScale));
             } else if (s->kind == SegmentKind::propel) {
-                e.speedTerms.push_back(f * 0.1);
-                e.driveTerms.push_back(f * 0.001 * 0.1);
+                e.speedTerms.push_back(f * effectScale);
+                e.driveTerms.push_back(f * propelRate * effectScale);
             }
-            e.speedTerms.push_back(-(f * 0.5 * 0.1));
-            e.driveTerms.push_back(f * 0.0001 * 0.1);
+            e.speedTerms.push_back(-(f * dragRate * effectScale));
+            e.driveTerms.push_back(f * wiggleRate * effectScale);
         }
     }
     return e;
