@@ -5,6 +5,7 @@
 
 #include "base/geometry.h"
 #include "base/random.h"
+#include "creature/lineage.h"
 #include "creature/phase_cycle.h"
 #include "creature/rules.h"
 #include "genetics/genome.h"
@@ -96,6 +97,8 @@ struct Creature {
     bool hasReproduced = false;
     bool doomed = false;
     Genome genome{};
+
+    Lineage lineage; // set by the creature's world
 
     // The body's segments, in limb order: each limb head followed by its chain. One
     // allocation per body; the links above point into it.

@@ -12,6 +12,7 @@
 #include "creature/creature.h"
 #include "creature/tick.h"
 #include "world/contact_scan.h"
+#include "world/life_events.h"
 #include "world/population.h"
 #include "world/step_events.h"
 #include "world/world.h"
@@ -155,9 +156,7 @@ bool meet(World& world, const Turn& turn, Creature& q) {
         if (limbStrike(p, q)) {
             touch = true;
             // q was alive when the visit began, so only this bite can have killed it.
-            if (turn.observer != nullptr && q.energy <= 0) {
-                turn.observer->died(q, DeathCause::bitten);
-            }
+            if (q.energy <= 0) noteDeath(world, q, DeathCause::bitten, turn.observer);
         }
     }
     if (touchLimit >= d) touch = true;
@@ -293,11 +292,11 @@ void meetAll(World& world, ContactScan& scan, const Turn& turn) {
 }
 
 // A tick's end as a death, when it is one.
-void reportTickEnd(StepObserver& observer, const Creature& p, TickEnd end) {
+void noteTickEnd(World& world, Creature& p, TickEnd end, StepObserver* observer) {
     switch (end) {
-    case TickEnd::starved: observer.died(p, DeathCause::starved); break;
-    case TickEnd::oldAge: observer.died(p, DeathCause::oldAge); break;
-    case TickEnd::split: observer.died(p, DeathCause::split); break;
+    case TickEnd::starved: noteDeath(world, p, DeathCause::starved, observer); break;
+    case TickEnd::oldAge: noteDeath(world, p, DeathCause::oldAge, observer); break;
+    case TickEnd::split: noteDeath(world, p, DeathCause::split, observer); break;
     case TickEnd::living:
     case TickEnd::dead: break;
     }
@@ -324,7 +323,7 @@ int contactPass(World& world, StepObserver* observer) {
             p->partner = nullptr;
         }
         const TickEnd end = creatureTick(world.settings, world.rng, world.boostBudget, *p);
-        if (observer != nullptr) reportTickEnd(*observer, *p, end);
+        noteTickEnd(world, *p, end, observer);
         scan.update(index); // the tick moved and resized p
 
         // Offspring join the list, and the scan, at once: they get their turn in this pass.

@@ -6,6 +6,7 @@
 #include "creature/body.h"
 #include "creature/creature.h"
 #include "creature/tick.h"
+#include "world/life_events.h"
 #include "world/step_events.h"
 #include "world/world.h"
 
@@ -51,13 +52,14 @@ void makeCreature(World& world, const Placement& p, StepObserver* observer) {
     Genome genome;
     randomGenome(world.rng, genome);
     growBody(world.settings, *c, genome);
-    if (observer != nullptr) observer->born(*c, nullptr);
+    noteBirth(world, *c, nullptr, false, observer);
 }
 
-void bornOf(World& world, const Creature& parent, const Genome& genome, StepObserver* observer) {
+void bornOf(World& world, const Creature& parent, const Genome& genome, bool mutated,
+            StepObserver* observer) {
     Creature* c = new Creature(world.settings, world.rng, parent.pos, genome);
     linkAtTail(world, c);
-    if (observer != nullptr) observer->born(*c, &parent);
+    noteBirth(world, *c, &parent, mutated, observer);
 }
 
 // Clears every partner link that names a creature about to go; `leaving` is sorted.
@@ -104,9 +106,9 @@ void addCreatures(World& world, int n, StepObserver* observer) {
 
 void reproduce(World& world, const Creature& parent, StepObserver* observer) {
     const Genome mutated = mutate(world.rng, parent.genome);
-    bornOf(world, parent, mutated, observer);
-    bornOf(world, parent, parent.genome, observer);
-    bornOf(world, parent, parent.genome, observer);
+    bornOf(world, parent, mutated, true, observer);
+    bornOf(world, parent, parent.genome, false, observer);
+    bornOf(world, parent, parent.genome, false, observer);
 }
 
 // The dead test is applied to every creature in list order, as the rules ask; the partner
@@ -133,7 +135,7 @@ int cullPass(World& world, StepObserver* observer) {
     for (Creature* k = world.listHead; k != nullptr && next < leaving.size();) {
         Creature* after = k->next;
         if (k == leaving[next]) {
-            if (observer != nullptr && k->energy > 0) observer->died(*k, DeathCause::doomed);
+            if (k->energy > 0) noteDeath(world, *k, DeathCause::doomed, observer);
             unlinkAndDestroy(world, before, k, observer);
             ++next;
         } else {
@@ -154,7 +156,7 @@ void removeCreature(World& world, Creature* k, StepObserver* observer) {
     }
     if (c == nullptr) return;
     dropPartnersOf(world, {k});
-    if (observer != nullptr && k->energy > 0) observer->died(*k, DeathCause::deleted);
+    if (k->energy > 0) noteDeath(world, *k, DeathCause::deleted, observer);
     unlinkAndDestroy(world, before, k, observer);
 }
 

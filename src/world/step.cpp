@@ -7,6 +7,7 @@
 namespace kanimo {
 
 StepReport worldStep(World& world, StepObserver* observer) {
+    ++world.stepCount;
     StepReport report;
     report.births = contactPass(world, observer);
     report.deaths = cullPass(world, observer);
@@ -16,6 +17,7 @@ StepReport worldStep(World& world, StepObserver* observer) {
 }
 
 StepReport fastStep(World& world, StepObserver* observer) {
+    ++world.stepCount;
     StepReport report;
     report.births = contactPass(world, observer);
     report.population = world.population;

@@ -1,24 +1,16 @@
 #pragma once
 
+#include "creature/lineage.h"
+
 namespace kanimo {
 
 struct Creature;
 
-// Why a creature died, decided from what the step did to it.
-enum class DeathCause {
-    starved, // its own tick took its energy to 0 or below
-    oldAge,  // the age draw of its tick
-    bitten,  // a bite took its energy to 0 or below
-    split,   // it reproduced, which leaves the parent without energy
-    doomed,  // the cull removed it, alive, for a body it could not grow
-    deleted, // it was deleted by hand, alive
-};
-
 // What a caller of the world step may watch, told as it happens and in step order. The
-// creature handed over is valid only during the call; an observer must not change the
-// world. A creature's death comes when its energy runs out, its removal later, when the
-// cull (or a deletion) takes it out of the list; a creature deleted or culled alive dies
-// and is removed at once.
+// creature handed over is valid only during the call, and the world has already written
+// the event into its lineage; an observer must not change the world. A creature dies when
+// its energy runs out and is removed later, when the cull (or a deletion) takes it out of
+// the list; one culled or deleted alive dies and is removed at once.
 class StepObserver {
   public:
     virtual ~StepObserver() = default;

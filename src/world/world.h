@@ -23,6 +23,10 @@ struct World {
     Creature* listTail = nullptr; // kept right by every append and removal
     std::int32_t population = 0;  // creatures the last cull kept
 
+    // Counters of the record kept beside the rules (see Lineage); they never change a result.
+    std::int64_t stepCount = 0;        // world and fast steps taken since the first seeding
+    std::uint64_t nextCreatureId = 1;  // the id the next creature made will get
+
     Random rng;
 
     // The contact pass's scratch space, kept between passes so that it is reused.

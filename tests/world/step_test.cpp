@@ -12,16 +12,25 @@
 namespace kanimo {
 namespace {
 
-// Holds the events of a step against each other and against the list: every creature dies
-// once, before it is removed (or at its removal, when it goes alive); a parent has just
-// split when its offspring are born, three of them.
+// Holds the events of a step against each other, the lineage and the list: ids come in
+// order of birth; every creature dies once, before it is removed (or at its removal, when
+// it goes alive); a parent has just split when its three offspring are born, the first of
+// them the mutated one, a generation after it.
 class CheckingObserver : public StepObserver {
   public:
     void born(const Creature& c, const Creature* parent) override {
         ++births;
         EXPECT_TRUE(live.insert(&c).second);
-        if (parent == nullptr) return;
+        EXPECT_EQ(c.lineage.id, ++lastId);
+        if (parent == nullptr) {
+            EXPECT_EQ(c.lineage.parentId, 0u);
+            EXPECT_EQ(c.lineage.generation, 0);
+            return;
+        }
         EXPECT_TRUE(parent == lastSplit);
+        EXPECT_EQ(c.lineage.parentId, parent->lineage.id);
+        EXPECT_EQ(c.lineage.generation, parent->lineage.generation + 1);
+        EXPECT_EQ(c.lineage.mutated, childrenOfLastSplit == 0);
         EXPECT_LT(++childrenOfLastSplit, 4);
     }
     void died(const Creature& c, DeathCause cause) override {
@@ -29,6 +38,7 @@ class CheckingObserver : public StepObserver {
         EXPECT_TRUE(dead.insert(&c).second) << "died twice";
         const bool removedAlive = cause == DeathCause::doomed || cause == DeathCause::deleted;
         EXPECT_EQ(c.energy > 0, removedAlive);
+        EXPECT_EQ(c.lineage.deathCause, cause);
         ++causes[static_cast<int>(cause)];
         if (cause == DeathCause::split) {
             lastSplit = &c;
@@ -46,9 +56,10 @@ class CheckingObserver : public StepObserver {
     std::unordered_set<const Creature*> dead;
     const Creature* lastSplit = nullptr;
     int childrenOfLastSplit = 0;
+    std::uint64_t lastId = 0;
     long long births = 0;
     long long removals = 0;
-    long long causes[6] = {};
+    long long causes[7] = {};
 };
 
 // Long enough for every cause of death, reproduction, refills and a doomed creature.
@@ -90,11 +101,9 @@ TEST(WorldStep, CullAndRefillInOneStep) {
     World world;
     world.rng.srand(3);
     world.settings.initialPopulation = 16;
-    seedWorld(world);
-    world.listHead->next->doomed = true;
     CheckingObserver observer;
-    observer.live = {};
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) observer.live.insert(c);
+    seedWorld(world, &observer);
+    world.listHead->next->doomed = true;
     // The cull leaves 15, so the refill adds 10 in the same step.
     const StepReport r = worldStep(world, &observer);
     EXPECT_EQ(r.deaths, 1);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kanimo {
+
+// Why a creature died, decided from what happened to it.
+enum class DeathCause : std::uint8_t {
+    none,    // still alive
+    starved, // its own tick took its energy to 0 or below
+    oldAge,  // the age draw of its tick
+    bitten,  // a bite took its energy to 0 or below
+    split,   // it reproduced, which leaves the parent without energy
+    doomed,  // the cull removed it, alive, for a body it could not grow
+    deleted, // it was deleted by hand, alive
+};
+
+// Who a creature is and where it comes from. Kept beside the rules, never read by them:
+// nothing here draws a number or changes what a creature does.
+struct Lineage {
+    std::uint64_t id = 0;       // 1, 2, 3 ... in order of creation in its world
+    std::uint64_t parentId = 0; // 0: a founder (seeded or refill creature)
+    std::int32_t generation = 0;
+    bool mutated = false;        // the mutated one of three offspring
+    std::int64_t birthStep = 0;  // the world step it was born in; 0 for the first seeding
+    std::int64_t deathStep = -1; // the step its energy ran out in, or -1
+    DeathCause deathCause = DeathCause::none;
+};
+
+} // namespace kanimo
