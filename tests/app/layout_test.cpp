@@ -27,6 +27,11 @@ QRect differenceBetween(const QImage& a, const QImage& b) {
     return bounds;
 }
 
+QString spanOf(const QRect& r) {
+    return QString("x %1..%2 y %3..%4").arg(r.left()).arg(r.right()).arg(r.top()).arg(r.bottom());
+}
+
+// Which face each label was given for the family it asks for.
 QString fontsOf(QWidget& w, std::initializer_list<const char*> names) {
     QStringList seen;
     for (const char* name : names) {
@@ -155,25 +160,13 @@ class LayoutTest : public QObject {
 
         // At least one clear column between the two.
         QVERIFY2(figure.right() + 1 < caption.left(),
-                 qPrintable(QString("figure ink x %1..%2, caption ink from x %3 (%4)")
-                                .arg(figure.left())
-                                .arg(figure.right())
-                                .arg(caption.left())
-                                .arg(fonts)));
+                 qPrintable(QString("figure ink %1, caption ink %2; %3")
+                                .arg(spanOf(figure), spanOf(caption), fonts)));
         auto* bevel = w.findChild<QFrame*>("Bevel2");
         const QRect inside = bevel->contentsRect().translated(bevel->pos());
         QVERIFY2(inside.contains(title),
-                 qPrintable(QString("title ink x %1..%2 y %3..%4, inside the frame x %5..%6 y "
-                                    "%7..%8 (%9)")
-                                .arg(title.left())
-                                .arg(title.right())
-                                .arg(title.top())
-                                .arg(title.bottom())
-                                .arg(inside.left())
-                                .arg(inside.right())
-                                .arg(inside.top())
-                                .arg(inside.bottom())
-                                .arg(fonts)));
+                 qPrintable(QString("title ink %1, inside the frame %2; %3")
+                                .arg(spanOf(title), spanOf(inside), fonts)));
     }
 
     void beforeTheRunLoopThePaintBoxShowsTheWindowColour() {
