@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libbenchmark-dev libpng-dev
   qt6-base-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
+  # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)
+  fonts-paratype fonts-liberation2
 )
 
 missing=()

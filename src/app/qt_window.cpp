@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/qt_fonts.h"
 #include "app/surface_copy.h"
 #include "app/window_layout.h"
 
@@ -76,6 +77,7 @@ class QtWindow : public Window {
   public:
     QtWindow(const WindowLayout& layout, WindowHandlers handlers)
         : widget_(std::make_unique<FormWidget>(std::move(handlers))) {
+        registerFontSubstitutes();
         widget_->setObjectName(QString::fromStdString(layout.name));
         widget_->setWindowTitle(QString::fromStdString(layout.caption));
         widget_->setFont(fontOf(layout.font));

@@ -10,6 +10,39 @@
 
 namespace kanimo {
 
+namespace {
+
+QImage grabbed(QWidget& w) {
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The bounds of the pixels in which two grabs differ.
+QRect differenceBetween(const QImage& a, const QImage& b) {
+    QRect bounds;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+QString spanOf(const QRect& r) {
+    return QString("x %1..%2 y %3..%4").arg(r.left()).arg(r.right()).arg(r.top()).arg(r.bottom());
+}
+
+// Which face each label was given for the family it asks for.
+QString fontsOf(QWidget& w, std::initializer_list<const char*> names) {
+    QStringList seen;
+    for (const char* name : names) {
+        const QFont font = w.findChild<QLabel*>(name)->font();
+        seen << QString("%1: %2 for %3").arg(name, QFontInfo(font).family(), font.family());
+    }
+    return seen.join(", ");
+}
+
+} // namespace
+
 class LayoutTest : public QObject {
     Q_OBJECT
 
@@ -101,6 +134,39 @@ class LayoutTest : public QObject {
         QCOMPARE(form.debugMessage().caption(), std::string("123456"));
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance("123456"));
         QCOMPARE(label->pos(), QPoint(616, 216));
+    }
+
+    // What the fonts the machine resolves really draw: the ink of a label is where the grab
+    // changes when its text is taken away.
+    void aFourDigitFigureKeepsClearOfItsCaptionAndTheTitleInsideItsFrame() {
+        Shell shell;
+        Tconstruct form(shell);
+        QWidget& w = nativeWidget(form.window());
+        form.debugMessage().setCaption("8888");
+        const QImage whole = grabbed(w);
+        auto inkOf = [&](const char* name) {
+            Label& label = form.window().label(name);
+            const std::string caption = label.caption();
+            label.setCaption("");
+            const QRect ink = differenceBetween(whole, grabbed(w));
+            label.setCaption(caption);
+            return ink;
+        };
+        const QRect figure = inkOf("debugMessage");
+        const QRect caption = inkOf("Label5");
+        const QRect title = inkOf("Title");
+        QVERIFY(!figure.isEmpty() && !caption.isEmpty() && !title.isEmpty());
+        const QString fonts = fontsOf(w, {"debugMessage", "Label5", "Title"});
+
+        // At least one clear column between the two.
+        QVERIFY2(figure.right() + 1 < caption.left(),
+                 qPrintable(QString("figure ink %1, caption ink %2; %3")
+                                .arg(spanOf(figure), spanOf(caption), fonts)));
+        auto* bevel = w.findChild<QFrame*>("Bevel2");
+        const QRect inside = bevel->contentsRect().translated(bevel->pos());
+        QVERIFY2(inside.contains(title),
+                 qPrintable(QString("title ink %1, inside the frame %2; %3")
+                                .arg(spanOf(title), spanOf(inside), fonts)));
     }
 
     void beforeTheRunLoopThePaintBoxShowsTheWindowColour() {
