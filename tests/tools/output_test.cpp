@@ -2,7 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <utility>
 
+#include "output_file.h"
 #include "output_paths.h"
 #include "progress.h"
 
@@ -17,22 +20,30 @@ TEST(OutputPaths, FramesAreNamedByStep) {
     EXPECT_EQ(framePath("/tmp/a", 1234567), "/tmp/a/frame-1234567.png");
 }
 
-TEST(OutputPaths, UnusablePathsAreNamed) {
+TEST(OutputFile, UnusablePathsAreNamedAndLeaveNothingBehind) {
     const fs::path dir = fs::path(::testing::TempDir()) / "kanimo-output-paths";
+    fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string file = (dir / "file.png").string();
     std::ofstream(file) << "x";
 
-    EXPECT_EQ(checkWritableFile(file), "");
-    EXPECT_EQ(checkWritableFile((dir / "new.png").string()), "");
-    EXPECT_EQ(checkWritableDirectory(dir.string()), "");
-
+    for (const std::string& usable : {file, (dir / "new.png").string()}) {
+        OutputFile output;
+        EXPECT_EQ(output.open(usable), "") << usable;
+    }
     const std::string missing = (dir / "missing" / "x.png").string();
-    EXPECT_NE(checkWritableFile(missing).find("'" + missing + "'"), std::string::npos);
-    EXPECT_NE(checkWritableFile(dir.string()).find("is a directory"), std::string::npos);
-    EXPECT_NE(checkWritableFile(file + "/x.png").find("not a directory"), std::string::npos);
-    EXPECT_NE(checkWritableDirectory(file).find("not a directory"), std::string::npos);
-    EXPECT_NE(checkWritableDirectory((dir / "missing").string()), "");
+    const std::pair<std::string, const char*> unusable[] = {
+        {missing, "No such file or directory"},
+        {dir.string(), "Is a directory"},
+        {file + "/x.png", "Not a directory"},
+    };
+    for (const auto& [path, reason] : unusable) {
+        OutputFile output;
+        EXPECT_EQ(output.open(path), "cannot write '" + path + "': " + reason);
+    }
+    // Nothing was committed: the old file is as it was, and no temporary file is left.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::ifstream(file).get(), 'x');
     fs::remove_all(dir);
 }
 
