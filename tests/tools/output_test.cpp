@@ -7,6 +7,7 @@
 
 #include "output_file.h"
 #include "output_paths.h"
+#include "printable.h"
 #include "progress.h"
 
 namespace kanimo {
@@ -45,6 +46,25 @@ TEST(OutputFile, UnusablePathsAreNamedAndLeaveNothingBehind) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     EXPECT_EQ(std::ifstream(file).get(), 'x');
     fs::remove_all(dir);
+}
+
+TEST(Printable, KeepsAMessageOneReadableLine) {
+    const std::string hundred(100, 'a');
+    const std::pair<std::string, std::string> cases[] = {
+        {"out/x.png", "out/x.png"},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x90\x9F", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x90\x9F"},
+        {"a\nb\tc\\", "a\\nb\\tc\\\\"},
+        {"\x1B[31m\x7F", "\\x1B[31m\\x7F"},
+        {"\xC2\x85", "\\xC2\\x85"},                   // U+0085, a control character
+        {"\xC3", "\\xC3"},                            // cut short
+        {"\xC0\xAF", "\\xC0\\xAF"},                   // overlong '/'
+        {"\xED\xA0\x80", "\\xED\\xA0\\x80"},          // a surrogate
+        {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"}, // above U+10FFFF
+        {hundred, hundred},
+        {hundred + "b", hundred + "..."},
+        {std::string(99, 'a') + "\xC3\xA9\xC3\xA9", std::string(99, 'a') + "\xC3\xA9..."},
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(printable(text), shown) << text;
 }
 
 TEST(Progress, LineShowsShareAndTimeLeft) {

@@ -221,7 +221,8 @@ TEST(SimCli, AFailedOrInterruptedRunNeverReportsSuccessNorDestroysAFile) {
             }
         }
     }
-    EXPECT_FALSE(fs::is_empty(dir / "fr")) << "the interrupted run wrote no frame before the signal";
+    EXPECT_FALSE(fs::is_empty(dir / "fr"))
+        << "the interrupted run wrote no frame before the signal";
     fs::remove_all(dir);
 }
 

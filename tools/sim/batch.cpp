@@ -92,8 +92,8 @@ void runWorkerSeeds(const SimOptions& o, std::uint64_t blockStart, int t, int th
 // thread prints the summaries in seed order as they become ready, so a failed write
 // shows on the first line. Returns a one-line failure, or an empty string.
 std::string runBlock(const SimOptions& o, std::uint64_t blockStart,
-                     std::vector<SeedSummary>& results, int jobs, std::FILE* out,
-                     ProgressBar& bar, std::uint64_t& progressBase) {
+                     std::vector<SeedSummary>& results, int jobs, std::FILE* out, ProgressBar& bar,
+                     std::uint64_t& progressBase) {
     const std::uint64_t count = results.size();
     const int threads = static_cast<int>(std::min<std::uint64_t>(jobs, count));
     std::string problem;

@@ -57,9 +57,9 @@ const OptionInfo* findOption(std::string_view name) {
 
 // "A-B", or a lone "A" for a range of one seed.
 std::string parseSeedRange(std::string_view text, SimOptions& o) {
-    const std::string expected =
-        "--seeds needs a range A-B of whole numbers from 0 to 4294967295, got '" +
-        printable(text) + "'";
+    const std::string expected = "--seeds needs a range A-B of whole numbers from 0 to "
+                                 "4294967295, got '" +
+                                 printable(text) + "'";
     const std::size_t dash = text.find('-');
     const std::string_view first = text.substr(0, dash);
     const std::string_view last = dash == std::string_view::npos ? first : text.substr(dash + 1);

@@ -164,7 +164,8 @@ std::string OutputFile::commit() {
         error = errno;
     }
     if (std::fclose(std::exchange(stream_, nullptr)) != 0 && error == 0) error = errno;
-    if (error == 0 && !temporary_.empty() && std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (error == 0 && !temporary_.empty() &&
+        std::rename(temporary_.c_str(), target_.c_str()) != 0) {
         error = errno;
     }
     if (error != 0) {

@@ -53,8 +53,10 @@ std::string sharedOutputPath(const SimOptions& o) {
     if (!o.statsPath.empty()) files.push_back({"--stats", o.statsPath, landingPath(o.statsPath)});
     if (!o.pngPath.empty()) files.push_back({"--png", o.pngPath, landingPath(o.pngPath)});
     const auto clash = [](const FileOutput& file, const char* other) {
-        return std::string(file.option) + " and " + other + " both write '" +
-               printable(file.path) + "'";
+        std::string line = std::string(file.option) + " and " + other + " both write '";
+        line += printable(file.path);
+        line += '\'';
+        return line;
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {

@@ -102,7 +102,8 @@ class RunOutput {
     bool writePicture(const World& world, OutputFile& file) {
         composeFrame(picture_, world, options_.plain);
         std::string reason;
-        if (!writePng(picture_, file.stream(), reason)) return fail(cannotWrite(file.path(), reason));
+        if (!writePng(picture_, file.stream(), reason))
+            return fail(cannotWrite(file.path(), reason));
         return true;
     }
 
