@@ -12,10 +12,10 @@ namespace kanimo {
 // name is untouched, and a file never committed is removed, by the destructor on the
 // usual ways out and from a list of open temporary files on the others (exit, terminate).
 //
-// Write through stream(), or let a library that opens files by name (a database) write
-// to temporaryPath() and close it before the commit. A path that names a device or a
-// pipe (/dev/null, a process substitution) is written directly and cannot be whole or
-// absent: that is what its reader asked for.
+// Write through stream() (or its descriptor, fileno(stream())), or let a library that
+// opens files by name (a database) write to temporaryPath() and close it before the
+// commit. A path that names a device or a pipe (/dev/null, a process substitution) is
+// written directly, with no temporary file: its reader sees the bytes as they come.
 class OutputFile {
   public:
     OutputFile() = default;
@@ -32,7 +32,7 @@ class OutputFile {
     bool isOpen() const { return stream_ != nullptr; }
     const std::string& path() const { return path_; }
     std::FILE* stream() const { return stream_; }
-    const std::string& temporaryPath() const { return temporary_; }
+    const std::string& temporaryPath() const { return temporary_; } // empty for a device
 
     // Writes all of `text`; after a failure returns the reason, and commit will fail.
     std::string write(std::string_view text);
