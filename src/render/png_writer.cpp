@@ -17,7 +17,11 @@ namespace {
 // libpng reports an error by longjmp-ing back into writeRows. Nothing with a destructor is
 // alive between its setjmp and any libpng call, and the message is copied into a plain
 // buffer, so the jump skips no cleanup; the caller owns and releases everything else.
+// The bytes go through our own write function, which keeps the errno of a failed write:
+// the system's reason says more than libpng's "Write Error".
 struct PngFailure {
+    std::FILE* file = nullptr;
+    int writeError = 0;
     char message[200] = "";
 };
 
@@ -29,12 +33,23 @@ struct PngFailure {
 
 void onPngWarning(png_structp, png_const_charp) {}
 
+void writeBytes(png_structp png, png_bytep data, png_size_t length) {
+    auto* failure = static_cast<PngFailure*>(png_get_io_ptr(png));
+    errno = 0;
+    if (std::fwrite(data, 1, length, failure->file) != length) {
+        failure->writeError = errno != 0 ? errno : EIO;
+        png_error(png, "write failed");
+    }
+}
+
+void flushBytes(png_structp) {}
+
 // Converts each row to 8-bit RGB in `row` (sized 3 * width by the caller) and writes it.
 // Returns false with `failure` set when libpng gives up.
-bool writeRows(png_structp png, png_infop info, std::FILE* file, const Picture& picture,
+bool writeRows(png_structp png, png_infop info, PngFailure& failure, const Picture& picture,
                unsigned char* row) {
     if (setjmp(png_jmpbuf(png))) return false;
-    png_init_io(png, file);
+    png_set_write_fn(png, &failure, writeBytes, flushBytes);
     const int width = picture.width();
     const int height = picture.height();
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
@@ -57,45 +72,32 @@ bool writeRows(png_structp png, png_infop info, std::FILE* file, const Picture& 
 
 } // namespace
 
-bool writePng(const Picture& picture, const std::string& path, std::string& error) {
+bool writePng(const Picture& picture, std::FILE* file, std::string& reason) {
     if (picture.width() <= 0 || picture.height() <= 0) {
-        error = "cannot write " + path + ": the picture has no pixels";
+        reason = "the picture has no pixels";
         return false;
     }
     std::vector<unsigned char> row(static_cast<std::size_t>(picture.width()) * 3);
     PngFailure failure;
+    failure.file = file;
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot open " + path + " for writing: " + std::strerror(errno);
-        return false;
-    }
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, onPngError, onPngWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
-        std::fclose(file);
-        error = "cannot write " + path + ": out of memory";
+        reason = std::strerror(ENOMEM);
         return false;
     }
-
-    const bool written = writeRows(png, info, file, picture, row.data());
+    const bool written = writeRows(png, info, failure, picture, row.data());
     png_destroy_write_struct(&png, &info);
-    // Buffered bytes reach the file only now, so a full disk may show here first.
-    errno = 0;
-    bool saved = std::fflush(file) == 0;
-    int reason = errno;
-    if (std::fclose(file) != 0 && saved) {
-        saved = false;
-        reason = errno;
-    }
     if (!written) {
-        error = "cannot write " + path + ": " + failure.message;
+        reason = failure.writeError != 0 ? std::strerror(failure.writeError) : failure.message;
         return false;
     }
-    if (!saved) {
-        error = "cannot write " + path + ": " + std::strerror(reason != 0 ? reason : EIO);
+    // Buffered bytes reach the file only now, so a full disk may show here first.
+    if (std::fflush(file) != 0) {
+        reason = std::strerror(errno);
         return false;
     }
     return true;

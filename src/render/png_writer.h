@@ -1,13 +1,15 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace kanimo {
 
 class Picture;
 
-// Writes the picture as an 8-bit RGB PNG. On failure returns false and sets `error` to a
-// one-line reason (e.g. "cannot open out/x.png for writing: No such file or directory").
-bool writePng(const Picture& picture, const std::string& path, std::string& error);
+// Writes the picture as an 8-bit RGB PNG into `file` and flushes it; opening, closing and
+// naming the file are the caller's. On failure returns false and sets `reason` to the
+// reason the system gave for the failing write (e.g. "No space left on device").
+bool writePng(const Picture& picture, std::FILE* file, std::string& reason);
 
 } // namespace kanimo

@@ -29,8 +29,11 @@ Picture patternPicture(int width, int height) {
 TEST(PngWriter, RoundTripKeepsEveryPixel) {
     const Picture picture = patternPicture(37, 23);
     const std::string path = testing::TempDir() + "kanimo_png_round_trip.png";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
     std::string error;
-    ASSERT_TRUE(writePng(picture, path, error)) << error;
+    ASSERT_TRUE(writePng(picture, file, error)) << error;
+    ASSERT_EQ(std::fclose(file), 0);
 
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -51,23 +54,19 @@ TEST(PngWriter, RoundTripKeepsEveryPixel) {
     }
 }
 
-TEST(PngWriter, FailuresGiveOneLineReasons) {
-    const Picture picture = patternPicture(64, 64);
-    std::string error;
-    EXPECT_FALSE(writePng(picture, "/no-such-kanimo-dir/frame.png", error));
-    EXPECT_EQ(error, "cannot open /no-such-kanimo-dir/frame.png for writing: No such file or "
-                     "directory");
+TEST(PngWriter, FailuresGiveTheSystemsReason) {
+    std::FILE* sink = std::tmpfile();
+    ASSERT_NE(sink, nullptr);
+    std::string reason;
+    EXPECT_FALSE(writePng(Picture{}, sink, reason));
+    EXPECT_EQ(reason, "the picture has no pixels");
+    std::fclose(sink);
 
-    error.clear();
-    EXPECT_FALSE(writePng(Picture{}, testing::TempDir() + "kanimo_empty.png", error));
-    EXPECT_NE(error.find("no pixels"), std::string::npos) << error;
-
-    if (FILE* full = std::fopen("/dev/full", "wb")) {
+    if (std::FILE* full = std::fopen("/dev/full", "wb")) {
+        reason.clear();
+        EXPECT_FALSE(writePng(patternPicture(64, 64), full, reason));
+        EXPECT_EQ(reason, "No space left on device");
         std::fclose(full);
-        error.clear();
-        EXPECT_FALSE(writePng(picture, "/dev/full", error));
-        EXPECT_EQ(error.rfind("cannot write /dev/full: ", 0), 0u) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos);
     }
 }
 

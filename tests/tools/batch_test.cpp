@@ -42,8 +42,10 @@ TEST(SeedBatch, ManyBlocksMatchSingleRuns) {
     std::uint32_t seed = o.firstSeed;
     for (; std::getline(lines, line) && line.rfind("seed ", 0) == 0; ++seed) {
         std::atomic<std::uint64_t> steps{0};
-        const SeedSummary alone = runSeed(seed, o.steps, false, steps);
-        ASSERT_EQ(withoutSpeed(line), withoutSpeed(formatSeedSummary(alone))) << seed;
+        const std::atomic<bool> stop{false};
+        const std::optional<SeedSummary> alone = runSeed(seed, o.steps, false, steps, stop);
+        ASSERT_TRUE(alone.has_value());
+        ASSERT_EQ(withoutSpeed(line), withoutSpeed(formatSeedSummary(*alone))) << seed;
     }
     EXPECT_EQ(seed, o.lastSeed + 1);
 }

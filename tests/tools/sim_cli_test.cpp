@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,10 +38,13 @@ fs::path scratchDir(const std::string& name) {
     return dir;
 }
 
-SimResult runSim(const std::string& args) {
-    const fs::path errPath = fs::path(::testing::TempDir()) / "kanimo-sim-stderr.txt";
-    const std::string command =
-        std::string("'") + KANIMO_SIM_PATH + "' " + args + " 2>'" + errPath.string() + "'";
+// Runs a shell script in which $sim is the kanimo-sim binary.
+SimResult runShell(const std::string& script) {
+    // One file per test process: ctest runs the tests side by side.
+    const fs::path errPath = fs::path(::testing::TempDir()) /
+                             ("kanimo-sim-stderr-" + std::to_string(getpid()) + ".txt");
+    const std::string command = std::string("sim='") + KANIMO_SIM_PATH + "'; { " + script +
+                                "\n} 2>'" + errPath.string() + "'";
     SimResult result;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -51,7 +55,12 @@ SimResult runSim(const std::string& args) {
     const int raw = pclose(pipe);
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     result.err = readFile(errPath);
+    fs::remove(errPath);
     return result;
+}
+
+SimResult runSim(const std::string& args) {
+    return runShell("\"$sim\" " + args);
 }
 
 std::vector<std::string> lines(const std::string& text) {
@@ -168,6 +177,70 @@ TEST(SimCli, UserErrorsEndWithOneLineAndStatusTwo) {
     EXPECT_TRUE(fs::is_empty(dir));
     fs::remove_all(dir);
     EXPECT_EQ(runSim("--help").status, 0);
+}
+
+// Each case runs in a directory holding keep.csv, an earlier result, and an empty fr/.
+TEST(SimCli, AFailedOrInterruptedRunNeverReportsSuccessNorDestroysAFile) {
+    struct Case {
+        const char* what;
+        std::string script;
+        int status;
+        std::size_t messageLines;
+    };
+    const Case cases[] = {
+        {"help to a full device", "\"$sim\" --help >/dev/full", 1, 1},
+        {"summaries to a full device", "\"$sim\" --seeds 1-3 --steps 5 >/dev/full", 1, 1},
+        {"one path twice", "\"$sim\" --seed 1 --steps 5 --stats keep.csv --png fr/../keep.csv", 2,
+         1},
+        {"a picture over a frame",
+         "\"$sim\" --seed 1 --steps 20 --frames fr --every 10 --png fr/frame-000010.png", 2, 1},
+        // Without --seed: the clock-seed line must not come before the error.
+        {"an unwritable output beside an existing file",
+         "\"$sim\" --steps 10 --stats keep.csv --png missing/x.png", 2, 1},
+        // A background job of a script ignores SIGINT; SIGTERM takes the same path. The
+        // shell's own word on the job ("Terminated") is not the program's.
+        {"an interrupted run",
+         "exec 3>&2 2>/dev/null; \"$sim\" --seed 2 --steps 100000000 --stats keep.csv "
+         "--frames fr 2>&3 & i=0; while [ ! -e fr/frame-000002.png ] && [ $i -lt 400 ]; "
+         "do sleep 0.05; i=$((i + 1)); done; kill -TERM $!; wait $!",
+         128 + 15, 0},
+    };
+    const fs::path dir = scratchDir("failures");
+    for (const Case& c : cases) {
+        fs::remove_all(dir);
+        fs::create_directories(dir / "fr");
+        std::ofstream(dir / "keep.csv") << "old\n";
+        const SimResult r = runShell("cd '" + dir.string() + "' && " + c.script);
+        EXPECT_EQ(r.status, c.status) << c.what << ": " << r.err;
+        EXPECT_EQ(lines(r.err).size(), c.messageLines) << c.what << ": " << r.err;
+        EXPECT_EQ(readFile(dir / "keep.csv"), "old\n") << c.what;
+        // No temporary file is left, and every frame written is whole.
+        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name == "fr" || name == "keep.csv" || name.rfind("frame-", 0) == 0)
+                << c.what << ": " << name;
+            if (name.rfind("frame-", 0) == 0) {
+                const std::string png = readFile(entry.path());
+                EXPECT_EQ(png.substr(png.size() - 8), std::string("IEND\xAE\x42\x60\x82", 8))
+                    << c.what << ": " << name;
+            }
+        }
+    }
+    EXPECT_FALSE(fs::is_empty(dir / "fr")) << "the interrupted run wrote no frame in 20 s";
+    fs::remove_all(dir);
+}
+
+TEST(SimCli, AThreadThatCannotStartGivesStatusOneAndOneLine) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+    // A thread's stack takes the size of the stack limit: with 1 GiB stacks in 1.5 GiB of
+    // address space one worker starts and a second cannot.
+    const std::string limits = "ulimit -s 1048576 && ulimit -v 1572864 && exec \"$sim\" ";
+    EXPECT_EQ(runShell("(" + limits + "--seeds 1-2 --jobs 1 --steps 100)").status, 0);
+    const SimResult r = runShell("(" + limits + "--seeds 1-2 --jobs 2 --steps 100)");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kanimo-sim: cannot start a thread: Resource temporarily unavailable\n");
 }
 
 } // namespace

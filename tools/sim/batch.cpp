@@ -1,8 +1,14 @@
 #include "batch.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <exception>
+#include <functional>
 #include <memory>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -10,6 +16,7 @@
 #include "options.h"
 #include "progress.h"
 #include "stats_csv.h"
+#include "stop_signal.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"
@@ -24,52 +31,131 @@ using Clock = std::chrono::steady_clock;
 // still run and memory stays bounded however long the range is.
 constexpr std::uint64_t seedsPerThreadPerBlock = 64;
 
+// How often the main thread looks for finished worlds, signals and progress.
+constexpr std::chrono::milliseconds pollInterval{50};
+
 struct Worker {
     std::thread thread;
     std::atomic<std::uint64_t> stepsDone{0};
+    std::atomic<std::uint64_t> seedsDone{0}; // this worker's seeds of the block, in order
     std::atomic<bool> finished{false};
+    // Why the worker gave up, written before `finished`. A plain buffer: copying the
+    // reason must not need the memory that may have run out.
+    char failure[160] = "";
 };
+
+// The threads of one block. However the block ends, even by an exception, they are told
+// to stop and joined before the results and options they use go away.
+struct Crew {
+    std::vector<std::unique_ptr<Worker>> workers;
+    std::atomic<bool> stop{false};
+
+    Crew() = default;
+    Crew(const Crew&) = delete;
+    Crew& operator=(const Crew&) = delete;
+    ~Crew() {
+        stop.store(true);
+        joinAll();
+    }
+    void joinAll() {
+        for (auto& w : workers) {
+            if (w->thread.joinable()) w->thread.join();
+        }
+    }
+};
+
+// Runs worker w's seeds of the block, keeping the first failure instead of letting an
+// exception escape the thread.
+void runWorkerSeeds(const SimOptions& o, std::uint64_t blockStart, int t, int threads,
+                    std::vector<SeedSummary>& results, Worker& w, Crew& crew) {
+    try {
+        for (std::uint64_t i = t; i < results.size(); i += threads) {
+            const auto seed = static_cast<std::uint32_t>(o.firstSeed + blockStart + i);
+            const std::optional<SeedSummary> summary =
+                runSeed(seed, o.steps, o.fast, w.stepsDone, crew.stop);
+            if (!summary) break;
+            results[i] = *summary;
+            w.seedsDone.fetch_add(1, std::memory_order_release);
+        }
+    } catch (const std::bad_alloc&) {
+        std::snprintf(w.failure, sizeof w.failure, "out of memory");
+        crew.stop.store(true);
+    } catch (const std::exception& e) {
+        std::snprintf(w.failure, sizeof w.failure, "%s", e.what());
+        crew.stop.store(true);
+    }
+    w.finished.store(true, std::memory_order_release);
+}
 
 // Thread t of n takes the seeds t, t + n, t + 2n ... of the block, so that each writes
 // only its own summaries and runs only its own worlds: the threads share nothing they
-// change. Striding keeps the threads' loads even when seeds differ in cost.
-void runBlock(const SimOptions& o, std::uint64_t blockStart, std::vector<SeedSummary>& results,
-              int jobs, ProgressBar& bar, std::uint64_t& progressBase) {
+// change. Striding keeps the threads' loads even when seeds differ in cost. The main
+// thread prints the summaries in seed order as they become ready, so a failed write
+// shows on the first line. Returns a one-line failure, or an empty string.
+std::string runBlock(const SimOptions& o, std::uint64_t blockStart,
+                     std::vector<SeedSummary>& results, int jobs, std::FILE* out, ProgressBar& bar,
+                     std::uint64_t& progressBase) {
     const std::uint64_t count = results.size();
     const int threads = static_cast<int>(std::min<std::uint64_t>(jobs, count));
-    std::vector<std::unique_ptr<Worker>> workers;
+    std::string problem;
+    Crew crew;
     for (int t = 0; t < threads; ++t) {
-        workers.push_back(std::make_unique<Worker>());
-        Worker& w = *workers.back();
-        w.thread = std::thread([&o, &results, &w, blockStart, t, threads, count] {
-            for (std::uint64_t i = t; i < count; i += threads) {
-                const auto seed = static_cast<std::uint32_t>(o.firstSeed + blockStart + i);
-                results[i] = runSeed(seed, o.steps, o.fast, w.stepsDone);
-            }
-            w.finished.store(true, std::memory_order_release);
-        });
+        crew.workers.push_back(std::make_unique<Worker>());
+        Worker& w = *crew.workers.back();
+        try {
+            w.thread = std::thread(runWorkerSeeds, std::cref(o), blockStart, t, threads,
+                                   std::ref(results), std::ref(w), std::ref(crew));
+        } catch (const std::system_error& e) {
+            problem = "cannot start a thread: " + e.code().message();
+            crew.stop.store(true);
+            crew.workers.pop_back();
+            break;
+        }
     }
-    // Watch only when there is a bar to draw; otherwise simply wait.
-    const bool watch = standardErrorIsTerminal();
-    while (watch) {
+
+    std::uint64_t printed = 0;
+    const auto ready = [&](std::uint64_t i) {
+        const Worker& w = *crew.workers[i % threads];
+        return w.seedsDone.load(std::memory_order_acquire) > i / threads;
+    };
+    for (;;) {
+        if (stopSignal() != 0) crew.stop.store(true);
         std::uint64_t done = progressBase;
         bool allFinished = true;
-        for (const auto& w : workers) {
+        for (const auto& w : crew.workers) {
             done += w->stepsDone.load(std::memory_order_relaxed);
             allFinished = allFinished && w->finished.load(std::memory_order_acquire);
         }
+        if (problem.empty() && printed < count && ready(printed)) {
+            bar.clear();
+            for (; printed < count && ready(printed); ++printed) {
+                std::fputs(formatSeedSummary(results[printed]).c_str(), out);
+                std::fputc('\n', out);
+            }
+            errno = 0;
+            if (std::fflush(out) != 0 || std::ferror(out)) {
+                problem = std::string("cannot write standard output: ") +
+                          std::strerror(errno != 0 ? errno : EIO);
+                crew.stop.store(true);
+            }
+        }
         bar.update(done);
         if (allFinished) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(pollInterval);
     }
-    for (auto& w : workers) w->thread.join();
+    crew.joinAll();
+    for (const auto& w : crew.workers) {
+        if (problem.empty() && w->failure[0] != '\0') problem = w->failure;
+    }
     progressBase += count * static_cast<std::uint64_t>(o.steps);
+    return problem;
 }
 
 } // namespace
 
-SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
-                    std::atomic<std::uint64_t>& stepsDone) {
+std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
+                                   std::atomic<std::uint64_t>& stepsDone,
+                                   const std::atomic<bool>& stop) {
     SeedSummary summary;
     summary.seed = seed;
     summary.steps = steps;
@@ -83,6 +169,7 @@ SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
         summary.births += report.births;
         summary.deaths += report.deaths;
         stepsDone.store(stepsDone.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        if (stop.load(std::memory_order_relaxed)) return std::nullopt;
     }
     summary.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     summary.length = listLength(world);
@@ -111,22 +198,24 @@ int runSeedBatch(const SimOptions& o, std::FILE* out, std::FILE* err) {
     const Clock::time_point start = Clock::now();
     for (std::uint64_t blockStart = 0; blockStart < seedCount; blockStart += blockSize) {
         std::vector<SeedSummary> results(std::min(blockSize, seedCount - blockStart));
-        runBlock(o, blockStart, results, jobs, bar, progressBase);
-        bar.clear();
-        for (const SeedSummary& s : results) {
-            std::fputs(formatSeedSummary(s).c_str(), out);
-            std::fputc('\n', out);
+        const std::string problem = runBlock(o, blockStart, results, jobs, out, bar, progressBase);
+        if (!problem.empty()) {
+            bar.finish();
+            reportFailure(err, problem);
+            return 1;
         }
-        std::fflush(out);
+        if (stopSignal() != 0) return 1;
     }
     bar.finish();
     if (o.bench) {
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         std::fputs(formatBenchLine(static_cast<double>(seedCount) * o.steps, seconds).c_str(), out);
     }
+    errno = 0;
     if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fputs("kanimo-sim: cannot write standard output\n", err);
-        return 2;
+        reportFailure(err, std::string("cannot write standard output: ") +
+                               std::strerror(errno != 0 ? errno : EIO));
+        return 1;
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace kanimo {
@@ -21,15 +22,19 @@ struct SeedSummary {
 };
 
 // Seeds a world and runs it. Adds one to `stepsDone` after every step, for a thread
-// that watches the progress; only the running thread may write it.
-SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
-                    std::atomic<std::uint64_t>& stepsDone);
+// that watches the progress; only the running thread may write it. Gives up after the
+// step during which `stop` was set, returning nothing.
+std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
+                                   std::atomic<std::uint64_t>& stepsDone,
+                                   const std::atomic<bool>& stop);
 
 // "seed <S> length <n> living <n> births <n> deaths <n> steps_per_second <v>"
 std::string formatSeedSummary(const SeedSummary& summary);
 
-// Runs the worlds of --seeds side by side and prints their summaries in seed order.
-// Returns the exit status.
+// Runs the worlds of --seeds side by side and prints their summaries in seed order, each
+// as soon as it and those before it are done. Returns the exit status: 1 when a write,
+// a thread or memory fails. After a stop signal it returns early, the summaries of the
+// worlds that finished printed.
 int runSeedBatch(const SimOptions& options, std::FILE* out, std::FILE* err);
 
 } // namespace kanimo

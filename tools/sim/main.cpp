@@ -1,17 +1,53 @@
 // kanimo-sim: runs the world without a window, for testing, comparing and measuring.
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <ctime>
+#include <cstring>
 #include <exception>
+#include <new>
 #include <string_view>
 #include <vector>
 
 #include "batch.h"
 #include "options.h"
+#include "output_paths.h"
 #include "single_run.h"
+#include "stop_signal.h"
+
+namespace {
+
+// A standard stream the caller closed would otherwise be the number the next file gets,
+// and the run's output would land in it. Read-only /dev/null takes the place: writes to
+// it still fail, and the failure is reported.
+void holdClosedStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            const int held = open("/dev/null", O_RDONLY);
+            if (held >= 0 && held != fd) close(held);
+        }
+    }
+}
+
+int printHelp() {
+    std::fputs(kanimo::helpText().c_str(), stdout);
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        kanimo::reportFailure(stderr, std::string("cannot write standard output: ") +
+                                          std::strerror(errno != 0 ? errno : EIO));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace kanimo;
+    holdClosedStandardStreams();
+    catchStopSignals();
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const ParsedOptions parsed = parseOptions(args);
     if (!parsed.error.empty()) {
@@ -20,27 +56,30 @@ int main(int argc, char** argv) {
     }
     const SimOptions& options = parsed.options;
     if (options.help) {
-        std::fputs(helpText().c_str(), stdout);
-        return 0;
+        const int status = printHelp();
+        endByStopSignal();
+        return status;
+    }
+    if (const std::string clash = sharedOutputPath(options); !clash.empty()) {
+        std::fprintf(stderr, "kanimo-sim: %s\n", clash.c_str());
+        return 2;
     }
 
     // Traces of big worlds are long; a large buffer keeps the writes few.
     static char outputBuffer[1 << 20];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
 
+    int status = 1;
     try {
-        if (options.seedsGiven) return runSeedBatch(options, stdout, stderr);
-        std::uint32_t seed = options.seed;
-        if (!options.seedGiven) {
-            // Like the window program, the clock in whole seconds, cut to 32 bits; said
-            // aloud so that the run can be repeated with --seed.
-            seed = static_cast<std::uint32_t>(std::time(nullptr));
-            std::fprintf(stderr, "kanimo-sim: seed %u\n", static_cast<unsigned>(seed));
-        }
-        return runSingleWorld(options, seed, stdout, stderr);
+        status = options.seedsGiven ? runSeedBatch(options, stdout, stderr)
+                                    : runSingleWorld(options, stdout, stderr);
+    } catch (const std::bad_alloc&) {
+        reportFailure(stderr, "out of memory");
     } catch (const std::exception& e) {
-        // Running out of memory or threads: not a fault of the command line.
-        std::fprintf(stderr, "kanimo-sim: %s\n", e.what());
-        return 1;
+        // Running out of threads or another resource: not a fault of the command line.
+        reportFailure(stderr, e.what());
     }
+    // Files are complete or removed by now; a caught signal ends the program as it would have.
+    endByStopSignal();
+    return status;
 }

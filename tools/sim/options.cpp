@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "printable.h"
+
 namespace kanimo {
 
 namespace {
@@ -28,7 +30,7 @@ bool parseWhole(std::string_view text, std::uint64_t min, std::uint64_t max, std
 std::string rangeError(std::string_view name, std::uint64_t min, std::uint64_t max,
                        std::string_view got) {
     return std::string(name) + " needs a whole number from " + std::to_string(min) + " to " +
-           std::to_string(max) + ", got '" + std::string(got) + "'";
+           std::to_string(max) + ", got '" + printable(got) + "'";
 }
 
 enum class Kind { Flag, Number, Path, Range };
@@ -55,16 +57,16 @@ const OptionInfo* findOption(std::string_view name) {
 
 // "A-B", or a lone "A" for a range of one seed.
 std::string parseSeedRange(std::string_view text, SimOptions& o) {
-    const std::string expected =
-        "--seeds needs a range A-B of whole numbers from 0 to 4294967295, got '" +
-        std::string(text) + "'";
+    const std::string expected = "--seeds needs a range A-B of whole numbers from 0 to "
+                                 "4294967295, got '" +
+                                 printable(text) + "'";
     const std::size_t dash = text.find('-');
     const std::string_view first = text.substr(0, dash);
     const std::string_view last = dash == std::string_view::npos ? first : text.substr(dash + 1);
     std::uint64_t a = 0;
     std::uint64_t b = 0;
     if (!parseWhole(first, 0, maxSeed, a) || !parseWhole(last, 0, maxSeed, b)) return expected;
-    if (b < a) return "--seeds range " + std::string(text) + " ends before it starts";
+    if (b < a) return "--seeds range " + printable(text) + " ends before it starts";
     o.seedsGiven = true;
     o.firstSeed = static_cast<std::uint32_t>(a);
     o.lastSeed = static_cast<std::uint32_t>(b);
@@ -139,14 +141,14 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg.substr(0, 2) != "--") {
-            result.error = "unexpected argument '" + std::string(arg) + "' (see --help)";
+            result.error = "unexpected argument '" + printable(arg) + "' (see --help)";
             return result;
         }
         const std::size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
         const OptionInfo* info = findOption(name);
         if (info == nullptr) {
-            result.error = "unknown option '" + std::string(name) + "' (see --help)";
+            result.error = "unknown option '" + printable(name) + "' (see --help)";
             return result;
         }
         if (info->kind == Kind::Flag) {
@@ -242,7 +244,12 @@ std::string helpText() {
            "with doubles in %.17g form, <partner> the partner's index or -1, and <sx> <sy>\n"
            "the sums of the segment positions in limb order.\n"
            "\n"
-           "Bad options or unwritable paths end the program with status 2.\n";
+           "Every file is written to a temporary file beside it and renamed into place\n"
+           "when complete. Bad options, and outputs that cannot be created, end the\n"
+           "program with status 2 before the run starts; a failure later on (a full disk,\n"
+           "no memory or threads left) ends it with status 1. SIGINT and SIGTERM end the\n"
+           "run after the current step: files the run has finished stay, the others are\n"
+           "removed, and the exit status is 128 + the signal's number.\n";
 }
 
 } // namespace kanimo

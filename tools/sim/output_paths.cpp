@@ -1,61 +1,79 @@
 #include "output_paths.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
+#include <vector>
+
+#include "options.h"
+#include "output_file.h"
+#include "printable.h"
 
 namespace kanimo {
 
 namespace {
 
-std::string cannotWrite(const std::string& path, const char* reason) {
-    return "cannot write '" + path + "': " + reason;
+std::string frameName(long long step) {
+    char name[40];
+    std::snprintf(name, sizeof name, "frame-%06lld.png", step);
+    return name;
 }
 
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+// True when --frames writes a file of this name in its directory.
+bool isFrameWritten(std::string_view name, const SimOptions& o) {
+    constexpr std::string_view prefix = "frame-";
+    constexpr std::string_view suffix = ".png";
+    if (name.size() <= prefix.size() + suffix.size() || name.substr(0, prefix.size()) != prefix ||
+        name.substr(name.size() - suffix.size()) != suffix) {
+        return false;
+    }
+    const std::string_view digits =
+        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    long long step = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), step);
+    if (ec != std::errc() || end != digits.data() + digits.size()) return false;
+    return step >= 0 && step <= o.steps && step % o.every == 0 && frameName(step) == name;
 }
+
+struct FileOutput {
+    const char* option;
+    const std::string& path;
+    std::string landing;
+};
 
 } // namespace
 
-std::string checkWritableDirectory(const std::string& path) {
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) return cannotWrite(path, std::strerror(errno));
-    if (!S_ISDIR(info.st_mode)) return cannotWrite(path, "not a directory");
-    if (access(path.c_str(), W_OK | X_OK) != 0) return cannotWrite(path, std::strerror(errno));
-    return {};
-}
-
-std::string checkWritableFile(const std::string& path) {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) return cannotWrite(path, "it is a directory");
-        if (access(path.c_str(), W_OK) != 0) return cannotWrite(path, std::strerror(errno));
-        return {};
-    }
-    const std::string dir = directoryOf(path);
-    if (stat(dir.c_str(), &info) != 0) {
-        return cannotWrite(path, ("directory '" + dir + "': " + std::strerror(errno)).c_str());
-    }
-    if (!S_ISDIR(info.st_mode)) {
-        return cannotWrite(path, ("'" + dir + "' is not a directory").c_str());
-    }
-    if (access(dir.c_str(), W_OK | X_OK) != 0) {
-        return cannotWrite(path, ("directory '" + dir + "': " + std::strerror(errno)).c_str());
-    }
-    return {};
-}
-
 std::string framePath(const std::string& dir, long long step) {
-    char name[40];
-    std::snprintf(name, sizeof name, "frame-%06lld.png", step);
-    if (!dir.empty() && dir.back() == '/') return dir + name;
-    return dir + "/" + name;
+    if (!dir.empty() && dir.back() == '/') return dir + frameName(step);
+    return dir + "/" + frameName(step);
+}
+
+std::string sharedOutputPath(const SimOptions& o) {
+    std::vector<FileOutput> files;
+    if (!o.statsPath.empty()) files.push_back({"--stats", o.statsPath, landingPath(o.statsPath)});
+    if (!o.pngPath.empty()) files.push_back({"--png", o.pngPath, landingPath(o.pngPath)});
+    const auto clash = [](const FileOutput& file, const char* other) {
+        std::string line = std::string(file.option) + " and " + other + " both write '";
+        line += printable(file.path);
+        line += '\'';
+        return line;
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (files[i].landing == files[j].landing) return clash(files[i], files[j].option);
+        }
+    }
+    if (o.framesDir.empty()) return {};
+    const std::string framesLanding = landingPath(o.framesDir);
+    for (const FileOutput& file : files) {
+        const std::size_t slash = file.landing.find_last_of('/');
+        if (slash == std::string::npos) continue;
+        const std::string dir = slash == 0 ? "/" : file.landing.substr(0, slash);
+        if (dir == framesLanding && isFrameWritten(file.landing.substr(slash + 1), o)) {
+            return clash(file, "--frames");
+        }
+    }
+    return {};
 }
 
 } // namespace kanimo

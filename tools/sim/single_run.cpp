@@ -3,11 +3,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <memory>
+#include <ctime>
 #include <string>
 
 #include "bench_line.h"
 #include "options.h"
+#include "output_file.h"
 #include "output_paths.h"
 #include "progress.h"
 #include "render/frame.h"
@@ -15,6 +16,7 @@
 #include "render/png_writer.h"
 #include "state_dump.h"
 #include "stats_csv.h"
+#include "stop_signal.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"
@@ -29,84 +31,100 @@ using Clock = std::chrono::steady_clock;
 // a few hundred lines, and per-line writes would cost more than the step itself.
 constexpr std::size_t flushThreshold = 1 << 16;
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-// Where the run's output goes, and the state that writing it needs.
+// Where the run's output goes, and the state that writing it needs. Files are made
+// whole or not at all (OutputFile); a failure returns false after reporting itself.
 class RunOutput {
   public:
     RunOutput(const SimOptions& options, std::FILE* out, std::FILE* err)
         : options_(options), out_(out), err_(err) {}
 
-    // Opens files and checks paths; false after reporting the first problem.
+    // Creates every file the run will write, the first frame included, so that a path
+    // that cannot be written stops the run before its first step.
     bool open() {
-        std::string problem;
-        if (!options_.pngPath.empty()) problem = checkWritableFile(options_.pngPath);
-        if (problem.empty() && !options_.framesDir.empty()) {
-            problem = checkWritableDirectory(options_.framesDir);
+        if (!options_.statsPath.empty() && !open(stats_, options_.statsPath)) return false;
+        if (!options_.pngPath.empty() && !open(png_, options_.pngPath)) return false;
+        if (!options_.framesDir.empty() && !open(frame_, framePath(options_.framesDir, 0))) {
+            return false;
         }
-        if (!problem.empty()) return fail(problem);
-        if (!options_.statsPath.empty()) {
-            stats_.reset(std::fopen(options_.statsPath.c_str(), "w"));
-            if (!stats_) return fail(cannotOpen(options_.statsPath));
-            statsText_ = statsHeader();
-        }
-        if (!options_.pngPath.empty() || !options_.framesDir.empty()) picture_.setSize(601, 601);
+        if (stats_.isOpen()) statsText_ = statsHeader();
+        if (png_.isOpen() || frame_.isOpen()) picture_.setSize(601, 601);
         return true;
     }
 
     // Everything that happens after step k (0: right after seeding).
     bool afterStep(const World& world, int k, const StepReport& report) {
         if (options_.trace) dump_.append(text_, world, k);
-        if (stats_) appendStatsRow(statsText_, k, report, takeCensus(world));
+        if (stats_.isOpen()) appendStatsRow(statsText_, k, report, takeCensus(world));
         if (!options_.framesDir.empty() && k % options_.every == 0) {
-            if (!writeFrame(world, framePath(options_.framesDir, k))) return false;
+            if (!frame_.isOpen() && !open(frame_, framePath(options_.framesDir, k))) return false;
+            if (!writeFrame(world, frame_)) return false;
         }
         return flush(false);
     }
 
-    // `lastLine` (possibly empty) is written after everything else.
+    // `lastLine` (possibly empty) is written after everything else. The files are
+    // committed last, only once everything else has worked.
     bool atEnd(const World& world, int lastStep, const std::string& lastLine) {
         if (options_.dump && !options_.trace) dump_.append(text_, world, lastStep);
-        if (!options_.pngPath.empty() && !writeFrame(world, options_.pngPath)) return false;
+        if (png_.isOpen() && !writePicture(world, png_)) return false;
         text_ += lastLine;
         if (!flush(true)) return false;
-        if (stats_ && std::fclose(stats_.release()) != 0) {
-            return fail(cannotOpen(options_.statsPath));
-        }
-        return true;
+        return commit(stats_) && commit(png_);
+    }
+
+    // After a signal: the steps traced so far go out whole, and files that would only
+    // cover part of the run are removed, leaving whatever was there before.
+    void interrupt() {
+        std::fwrite(text_.data(), 1, text_.size(), out_);
+        std::fflush(out_);
+        stats_.discard();
+        png_.discard();
+        frame_.discard();
     }
 
   private:
     bool fail(const std::string& problem) {
-        std::fprintf(err_, "kanimo-sim: %s\n", problem.c_str());
+        reportFailure(err_, problem);
         return false;
     }
 
-    static std::string cannotOpen(const std::string& path) {
-        return "cannot write '" + path + "': " + std::strerror(errno);
+    bool open(OutputFile& file, const std::string& path) {
+        const std::string problem = file.open(path);
+        return problem.empty() || fail(problem);
     }
 
-    bool writeFrame(const World& world, const std::string& path) {
+    bool commit(OutputFile& file) {
+        if (!file.isOpen()) return true;
+        const std::string problem = file.commit();
+        return problem.empty() || fail(problem);
+    }
+
+    bool writePicture(const World& world, OutputFile& file) {
         composeFrame(picture_, world, options_.plain);
-        std::string error;
-        if (!writePng(picture_, path, error)) return fail(error);
+        std::string reason;
+        if (!writePng(picture_, file.stream(), reason))
+            return fail(cannotWrite(file.path(), reason));
         return true;
+    }
+
+    bool writeFrame(const World& world, OutputFile& file) {
+        return writePicture(world, file) && commit(file);
     }
 
     bool flush(bool always) {
         if (always || text_.size() >= flushThreshold) {
-            std::fwrite(text_.data(), 1, text_.size(), out_);
+            errno = 0;
+            const bool written = std::fwrite(text_.data(), 1, text_.size(), out_) == text_.size();
             text_.clear();
-            if (always && std::fflush(out_) != 0) return fail("cannot write standard output");
-            if (std::ferror(out_)) return fail("cannot write standard output");
+            if (!written || (always && std::fflush(out_) != 0)) {
+                return fail(std::string("cannot write standard output: ") +
+                            std::strerror(errno != 0 ? errno : EIO));
+            }
         }
-        if (stats_ && (always || statsText_.size() >= flushThreshold)) {
-            std::fwrite(statsText_.data(), 1, statsText_.size(), stats_.get());
+        if (stats_.isOpen() && (always || statsText_.size() >= flushThreshold)) {
+            const std::string problem = stats_.write(statsText_);
             statsText_.clear();
-            if (std::ferror(stats_.get())) return fail(cannotOpen(options_.statsPath));
+            if (!problem.empty()) return fail(problem);
         }
         return true;
     }
@@ -114,7 +132,9 @@ class RunOutput {
     const SimOptions& options_;
     std::FILE* out_;
     std::FILE* err_;
-    FileHandle stats_;
+    OutputFile stats_;
+    OutputFile png_;
+    OutputFile frame_; // the next frame to write, created ahead for step 0
     std::string text_;
     std::string statsText_;
     StateDump dump_;
@@ -123,31 +143,43 @@ class RunOutput {
 
 } // namespace
 
-int runSingleWorld(const SimOptions& o, std::uint32_t seed, std::FILE* out, std::FILE* err) {
+int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     RunOutput output(o, out, err);
     if (!output.open()) return 2;
+
+    std::uint32_t seed = o.seed;
+    if (!o.seedGiven) {
+        // Like the window program, the clock in whole seconds, cut to 32 bits; said aloud,
+        // once everything else is known to be in order, so that the run can be repeated.
+        seed = static_cast<std::uint32_t>(std::time(nullptr));
+        std::fprintf(err, "kanimo-sim: seed %u\n", static_cast<unsigned>(seed));
+    }
 
     World world;
     world.rng.srand(seed);
     seedWorld(world);
     StepReport seeded;
     seeded.births = listLength(world);
-    if (!output.afterStep(world, 0, seeded)) return 2;
+    if (!output.afterStep(world, 0, seeded)) return 1;
 
     ProgressBar bar(static_cast<std::uint64_t>(o.steps), err, standardErrorIsTerminal());
     const Clock::time_point start = Clock::now();
     const StepKind kind = o.fast ? StepKind::fast : StepKind::world;
-    for (long long k = 1; k <= o.steps; ++k) {
+    for (long long k = 1; k <= o.steps && stopSignal() == 0; ++k) {
         const StepReport report = takeStep(world, kind);
-        if (!output.afterStep(world, k, report)) return 2;
+        if (!output.afterStep(world, k, report)) return 1;
         bar.update(static_cast<std::uint64_t>(k));
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     bar.finish();
+    if (stopSignal() != 0) {
+        output.interrupt();
+        return 1;
+    }
 
     std::string benchLine;
     if (o.bench) benchLine = formatBenchLine(static_cast<double>(o.steps), seconds);
-    if (!output.atEnd(world, o.steps, benchLine)) return 2;
+    if (!output.atEnd(world, o.steps, benchLine)) return 1;
     return 0;
 }
 

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace kanimo {
+
+// A file that readers see whole or not at all. Opening creates a temporary file in the
+// target's own directory (where a rename is atomic); commit renames it onto the target
+// once everything written is flushed and on disk. Until then an existing file of that
+// name is untouched, and a file never committed is removed, by the destructor on the
+// usual ways out and from a list of open temporary files on the others (exit, terminate).
+//
+// Write through stream() (or its descriptor, fileno(stream())), or let a library that
+// opens files by name (a database) write to temporaryPath() and close it before the
+// commit. A path that names a device or a pipe (/dev/null, a process substitution) is
+// written directly, with no temporary file: its reader sees the bytes as they come.
+class OutputFile {
+  public:
+    OutputFile() = default;
+    ~OutputFile() { discard(); }
+    OutputFile(OutputFile&& other) noexcept;
+    OutputFile& operator=(OutputFile&& other) noexcept;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates the temporary file: the check, before any work, that the output can be
+    // made. Returns an empty string, or a one-line reason naming the path.
+    std::string open(const std::string& path);
+
+    bool isOpen() const { return stream_ != nullptr; }
+    const std::string& path() const { return path_; }
+    std::FILE* stream() const { return stream_; }
+    const std::string& temporaryPath() const { return temporary_; } // empty for a device
+
+    // Writes all of `text`; after a failure returns the reason, and commit will fail.
+    std::string write(std::string_view text);
+
+    // Flushes, checks every earlier write, syncs, closes and renames into place. Returns
+    // an empty string, or the reason; the temporary file is gone either way.
+    std::string commit();
+
+    // Closes and removes the temporary file, leaving the target as it was.
+    void discard();
+
+  private:
+    std::string fail(int error);
+
+    std::string path_;      // as given, for messages
+    std::string target_;    // what the rename replaces
+    std::string temporary_; // empty when writing to a device or a pipe directly
+    std::FILE* stream_ = nullptr;
+    int writeError_ = 0; // errno of the first failed write
+};
+
+// "cannot write 'PATH': REASON", the path cut and escaped for a one-line message.
+std::string cannotWrite(std::string_view path, std::string_view reason);
+
+// Where a file written to `path` lands: the file it names when that exists (symbolic
+// links followed), otherwise the real directory plus the name; `path` itself when not
+// even the directory exists. Two outputs that land on one path would overwrite each other.
+std::string landingPath(const std::string& path);
+
+} // namespace kanimo
