@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libbenchmark-dev libpng-dev
   qt6-base-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
+  # the window under a window manager; man pages, the desktop entry and the Debian package
+  openbox help2man desktop-file-utils dpkg-dev file
 )
 
 missing=()
