@@ -31,8 +31,7 @@ void holdStartupMessage(QtMsgType type, const QMessageLogContext& context, const
         for (const HeldMessage& m : *heldMessages) {
             said.push_back({m.category.toStdString(), m.text.toStdString()});
         }
-        std::fprintf(stderr, "%s\n",
-                     failedStartMessage(currentDisplayEnvironment(), said).c_str());
+        std::fprintf(stderr, "%s\n", failedStartMessage(currentDisplayEnvironment(), said).c_str());
         std::_Exit(1);
     }
 }
