@@ -9,6 +9,8 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)
   fonts-paratype fonts-liberation2
+  # the window under a window manager; man pages, the desktop entry and the Debian package
+  openbox help2man desktop-file-utils dpkg-dev file
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: an optimised build, and a build with
 # AddressSanitizer, UndefinedBehaviorSanitizer and leak detection where any report fails.
-# Then starts the real program under a virtual display and drives it with keys.
+# Then starts the real program under a virtual display and drives it with keys, and installs
+# the build into a staging folder and runs the installed programs.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -30,5 +31,13 @@ unset ASAN_OPTIONS UBSAN_OPTIONS
 if [ -x "$root/tests/e2e/window_e2e.sh" ]; then
   echo "== window, end to end"
   "$root/tests/e2e/window_e2e.sh" "$release/src/app/kanimo" "$root/artifacts"
+fi
+if [ -x "$root/tests/e2e/desktop_e2e.sh" ]; then
+  echo "== window on a desktop, end to end"
+  "$root/tests/e2e/desktop_e2e.sh" "$release/src/app/kanimo"
+fi
+if [ -x "$root/tests/e2e/install_e2e.sh" ]; then
+  echo "== install and package"
+  "$root/tests/e2e/install_e2e.sh" "$release"
 fi
 echo "All tests passed."

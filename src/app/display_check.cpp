@@ -37,4 +37,35 @@ std::string unreachableDisplayMessage(const DisplayEnvironment& env) {
     return line + "; " + std::string(advice);
 }
 
+// The toolkit names each plugin it tried in quotes (QT_QPA_PLATFORM may list several), and
+// ends its fatal message with the plugins it has: "... Available platform plugins are:
+// minimal, offscreen, xcb.".
+std::string failedStartMessage(const DisplayEnvironment& env,
+                               const std::vector<ToolkitMessage>& said) {
+    std::string tried;
+    std::string available;
+    for (const ToolkitMessage& m : said) {
+        if (m.category == "qt.qpa.xcb" && m.text.starts_with("could not connect to display")) {
+            return unreachableDisplayMessage(env);
+        }
+        const std::size_t open = m.text.find('"');
+        const std::size_t close = m.text.find('"', open + 1);
+        if (m.category == "qt.qpa.plugin" && close != std::string::npos) {
+            if (!tried.empty()) tried += ", ";
+            tried += m.text.substr(open, close - open + 1);
+        }
+        constexpr std::string_view listStart = "Available platform plugins are: ";
+        const std::size_t list = m.text.find(listStart);
+        if (list != std::string::npos) {
+            available = m.text.substr(list + listStart.size());
+            available = available.substr(0, available.find_first_of(".\n"));
+        }
+    }
+    if (tried.empty() && isSet(env.platform)) tried.append("\"").append(env.platform).append("\"");
+    std::string line = "kanimo: cannot load the window system's platform plugin";
+    if (!tried.empty()) line += " " + tried;
+    if (!available.empty()) line += " (available: " + available + ")";
+    return line;
+}
+
 } // namespace kanimo

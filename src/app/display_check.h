@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kanimo {
 
@@ -20,5 +21,16 @@ std::optional<std::string> missingDisplayMessage(const DisplayEnvironment& env);
 
 // The line to print when a display was named but could not be opened.
 std::string unreachableDisplayMessage(const DisplayEnvironment& env);
+
+// A message the toolkit gave while it started.
+struct ToolkitMessage {
+    std::string category;
+    std::string text;
+};
+
+// The one line to print when the toolkit could not start, from what it said on the way: a
+// display that could not be opened, or a platform plugin that could not be loaded.
+std::string failedStartMessage(const DisplayEnvironment& env,
+                               const std::vector<ToolkitMessage>& said);
 
 } // namespace kanimo

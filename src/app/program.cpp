@@ -1,8 +1,13 @@
 #include "app/program.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string_view>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/construct.h"
 #include "app/display_check.h"
 #include "app/shell.h"
@@ -20,18 +25,36 @@ std::string startupErrorMessage(const std::exception_ptr& error) {
     }
 }
 
+namespace {
+
+// A help or version text that did not reach its reader is a failure: "kanimo --help > /dev/full"
+// must not report success.
+int printToStandardOutput(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) == EOF || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "kanimo: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int runProgram(int argc, char** argv) {
-    if (argc > 1) {
-        std::fprintf(stderr, "kanimo: unexpected argument \"%s\"; kanimo takes no arguments\n",
-                     argv[1]);
+    const ParsedCommandLine parsed =
+        parseCommandLine(std::vector<std::string_view>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "kanimo: %s\n", parsed.error.c_str());
         return 2;
     }
+    if (parsed.commandLine.help) return printToStandardOutput(helpText());
+    if (parsed.commandLine.version) return printToStandardOutput(versionText());
     if (const auto message = missingDisplayMessage(currentDisplayEnvironment())) {
         std::fprintf(stderr, "%s\n", message->c_str());
         return 1;
     }
 
     Shell shell; // holds the off-screen picture, created before anything of the window
+    shell.seed = parsed.commandLine.seed;
     std::unique_ptr<Application> application;
     try {
         application = createApplication();

@@ -5,8 +5,9 @@
 
 namespace kanimo {
 
-// The whole program: checks that a window can be shown, creates the off-screen picture, the
-// application and the main window, and runs the event loop until the window is closed.
+// The whole program: reads the command line (help and version need no display), checks
+// that a window can be shown, creates the off-screen picture, the application and the main
+// window, and runs the event loop until the window is closed.
 int runProgram(int argc, char** argv);
 
 // What the standard box shows for an exception that escaped start-up: its message, or

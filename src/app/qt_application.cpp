@@ -14,8 +14,9 @@ namespace kanimo {
 namespace {
 
 // While the toolkit starts, its platform messages are held back: a display that cannot be
-// opened ends in a fatal message and an abort, and the user gets one line instead. When the
-// start succeeds the held messages go out as usual.
+// opened or a platform plugin that cannot be loaded ends in a fatal message and an abort,
+// and the user gets one line instead, which the held messages tell apart. When the start
+// succeeds the held messages go out as usual.
 struct HeldMessage {
     QtMsgType type;
     QByteArray category;
@@ -24,12 +25,15 @@ struct HeldMessage {
 std::vector<HeldMessage>* heldMessages = nullptr;
 
 void holdStartupMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    heldMessages->push_back({type, QByteArray(context.category ? context.category : ""), text});
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n",
-                     unreachableDisplayMessage(currentDisplayEnvironment()).c_str());
+        std::vector<ToolkitMessage> said;
+        for (const HeldMessage& m : *heldMessages) {
+            said.push_back({m.category.toStdString(), m.text.toStdString()});
+        }
+        std::fprintf(stderr, "%s\n", failedStartMessage(currentDisplayEnvironment(), said).c_str());
         std::_Exit(1);
     }
-    heldMessages->push_back({type, QByteArray(context.category ? context.category : ""), text});
 }
 
 class QtApplication : public Application {

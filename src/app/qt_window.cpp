@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QWindow>
 
 #include <map>
 #include <stdexcept>
@@ -76,11 +77,13 @@ class QtPaintBox : public PaintBox {
 class QtWindow : public Window {
   public:
     QtWindow(const WindowLayout& layout, WindowHandlers handlers)
-        : widget_(std::make_unique<FormWidget>(std::move(handlers))) {
+        : widget_(std::make_unique<FormWidget>(std::move(handlers),
+                                               QSize(layout.width, layout.height))) {
         registerFontSubstitutes();
         widget_->setObjectName(QString::fromStdString(layout.name));
         widget_->setWindowTitle(QString::fromStdString(layout.caption));
         widget_->setFont(fontOf(layout.font));
+        // The position is the frame's too: the toolkit places the frame's corner there.
         widget_->move(layout.left, layout.top);
         widget_->resize(layout.width, layout.height);
         for (const ComponentLayout& c : layout.components) addComponent(c);
@@ -183,12 +186,24 @@ void PaintBoxWidget::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, surface_);
 }
 
-FormWidget::FormWidget(WindowHandlers handlers) : handlers_(std::move(handlers)) {
+FormWidget::FormWidget(WindowHandlers handlers, QSize outerSize)
+    : handlers_(std::move(handlers)), outerSize_(outerSize) {
     // No control takes the focus, so every key reaches the window itself.
     setFocusPolicy(Qt::StrongFocus);
 }
 
+// The frame is known only once a window manager has put it around the shown window, and
+// never without one, where the inner size is the outer size. Its arrival moves the window,
+// so every move looks for a new frame; a size the user gives the window later is kept.
+void FormWidget::fitOuterSize() {
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame == fittedFrame_) return;
+    fittedFrame_ = frame;
+    resize(outerSize_.shrunkBy(frame));
+}
+
 bool FormWidget::event(QEvent* event) {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Show) fitOuterSize();
     if (event->type() == QEvent::WindowActivate) {
         // The handler may keep control for the rest of the program, so it runs once the
         // toolkit has finished its own activation work, not in the middle of it.

@@ -29,7 +29,8 @@ class PaintBoxWidget : public QWidget {
 // The main window's widget; it passes its events on to the handlers.
 class FormWidget : public QWidget {
   public:
-    explicit FormWidget(WindowHandlers handlers);
+    // The outer size is the frame's, where a window manager puts one around the window.
+    FormWidget(WindowHandlers handlers, QSize outerSize);
 
   protected:
     bool event(QEvent* event) override;
@@ -38,7 +39,11 @@ class FormWidget : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void fitOuterSize();
+
     WindowHandlers handlers_;
+    QSize outerSize_;
+    QMargins fittedFrame_; // the frame the inner size was last fitted to
 };
 
 // The widget behind a window made by createWindow, for tests that drive it directly.

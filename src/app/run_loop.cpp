@@ -6,6 +6,7 @@
 
 #include "app/construct.h"
 #include "app/shell.h"
+#include "app/start_seed.h"
 #include "render/background.h"
 #include "render/creature_drawing.h"
 #include "world/population.h"
@@ -39,7 +40,7 @@ void runWorldStep(Shell& shell, Tconstruct& form) {
 void startRunLoop(Shell& shell, Tconstruct& form) {
     shell.running = true;
     shell.offscreen.setSize(form.world().width(), form.world().height());
-    shell.world.rng.srand(static_cast<std::uint32_t>(std::time(nullptr)));
+    shell.world.rng.srand(announceStartSeed(shell.seed));
     seedWorld(shell.world);
     shell.frameCounter = 0;
 }

@@ -6,7 +6,7 @@ struct Shell;
 class Tconstruct;
 
 // Marks the world running, sizes the off-screen picture to the paint box, seeds the
-// generator from the clock and the world from the generator.
+// generator (the given seed, or the clock) and the world from the generator.
 void startRunLoop(Shell& shell, Tconstruct& form);
 
 // One pass: a frame, a world step when one is due, the contact pass in fast mode, and then

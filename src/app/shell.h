@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "render/picture.h"
 #include "world/world.h"
@@ -17,6 +18,9 @@ struct Shell {
     bool plainBackground = false;
     bool worldTick = false;
     bool fastMode = false;
+
+    // The seed given on the command line; without one the run loop takes the clock's.
+    std::optional<std::uint32_t> seed;
 
     World world;
     // Every frame is composed here and then copied to the paint box in one go. It has no

@@ -80,8 +80,9 @@ class Application {
     virtual int runEventLoop() = 0;
 };
 
-// Initialises the toolkit. Where the display cannot be opened it says so in one line on
-// stderr and ends the process with status 1, instead of the toolkit's own abort.
+// Initialises the toolkit. Where the display cannot be opened, or the platform plugin cannot
+// be loaded, it says which in one line on stderr and ends the process with status 1,
+// instead of the toolkit's own abort.
 std::unique_ptr<Application> createApplication();
 
 // The first window created is the application's main window.

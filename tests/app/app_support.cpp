@@ -7,7 +7,8 @@
 
 namespace kanimo::testing {
 
-StartedWindow::StartedWindow() {
+StartedWindow::StartedWindow(std::optional<std::uint32_t> seed) {
+    shell.seed = seed;
     startRunLoop(shell, form);
 }
 

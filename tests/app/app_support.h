@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/construct.h"
@@ -17,12 +19,12 @@
 namespace kanimo::testing {
 
 // The window with the run loop's entry steps done, but no loop running: tests make the
-// passes themselves.
+// passes themselves. Without a seed the clock seeds the world, as in the program.
 struct StartedWindow {
     Shell shell;
     Tconstruct form{shell};
 
-    StartedWindow();
+    explicit StartedWindow(std::optional<std::uint32_t> seed = std::nullopt);
     QWidget& widget() { return nativeWidget(form.window()); }
 };
 

@@ -1,7 +1,11 @@
 #include <QtTest>
 
+#include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/display_check.h"
 #include "app/program.h"
 #include "app/surface_copy.h"
@@ -141,11 +145,68 @@ class ToolkitTest : public QObject {
         QCOMPARE(startupErrorMessage(std::make_exception_ptr(42)), std::string());
     }
 
-    void theProgramTakesNoArguments() {
+    void theCommandLineTakesASeedAndNothingLoose() {
+        struct Case {
+            std::vector<std::string_view> args;
+            bool good;
+            std::optional<std::uint32_t> seed;
+        };
+        const Case cases[] = {
+            {{}, true, std::nullopt},
+            {{"--seed", "0"}, true, 0u},
+            {{"--seed=4294967295"}, true, 4294967295u},
+            {{"--seed", "7", "--seed", "8"}, true, 8u},
+            {{"--seed", "4294967296"}, false, {}},
+            {{"--seed", "99999999999999999999999"}, false, {}},
+            {{"--seed", "-1"}, false, {}},
+            {{"--seed", "+1"}, false, {}},
+            {{"--seed", " 1"}, false, {}},
+            {{"--seed", "1x"}, false, {}},
+            {{"--seed", "0x10"}, false, {}},
+            {{"--seed="}, false, {}},
+            {{"--seed"}, false, {}},
+            {{"--seed", "--help"}, false, {}},
+            {{"--seeds", "1"}, false, {}},
+            {{"seed"}, false, {}},
+            {{"--help=yes"}, false, {}},
+        };
+        for (const Case& c : cases) {
+            const ParsedCommandLine p = parseCommandLine(c.args);
+            QCOMPARE(p.error.empty(), c.good);
+            QVERIFY(p.error.find('\n') == std::string::npos);
+            if (c.good) QCOMPARE(p.commandLine.seed, c.seed);
+        }
+        // Help and version end the parsing: what follows them is not looked at.
+        QVERIFY(parseCommandLine({"--help", "--bogus"}).commandLine.help);
+        QVERIFY(parseCommandLine({"--seed", "3", "--version", "x"}).commandLine.version);
+        QVERIFY(!parseCommandLine({"--bogus", "--help"}).error.empty());
+    }
+
+    void aBadCommandLineEndsWithStatus2BeforeAnyWindow() {
         char name[] = "kanimo";
-        char extra[] = "--help";
+        char extra[] = "--bogus";
         char* argv[] = {name, extra, nullptr};
         QCOMPARE(runProgram(2, argv), 2);
+    }
+
+    // Which of the two ways the toolkit fails to start is told from what it said.
+    void aFailedStartSaysWhatFailed() {
+        const std::string fatal = "This application failed to start because no Qt platform "
+                                  "plugin could be initialized.\n\nAvailable platform plugins "
+                                  "are: minimal, offscreen, xcb.\n";
+        const std::string noDisplay = failedStartMessage(
+            env(nullptr, ":77", nullptr),
+            {{"qt.qpa.xcb", "could not connect to display :77"},
+             {"qt.qpa.plugin",
+              "Could not load the Qt platform plugin \"xcb\" in \"\" even though it was found."},
+             {"default", fatal}});
+        QCOMPARE(noDisplay, unreachableDisplayMessage(env(nullptr, ":77", nullptr)));
+        const std::string noPlugin = failedStartMessage(
+            env("bogus", ":77", nullptr),
+            {{"qt.qpa.plugin", "Could not find the Qt platform plugin \"bogus\" in \"\""},
+             {"default", fatal}});
+        QCOMPARE(noPlugin, std::string("kanimo: cannot load the window system's platform plugin "
+                                       "\"bogus\" (available: minimal, offscreen, xcb)"));
     }
 };
 
