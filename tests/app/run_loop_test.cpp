@@ -126,7 +126,6 @@ class RunLoopTest : public QObject {
         runPass(s.shell, s.form);
         QCOMPARE(s.shell.frameCounter, 2);
         QVERIFY(s.shell.fpsTick);
-        QVERIFY(s.shell.worldTick);
         QVERIFY(positions(s.shell.world) == before);
         QVERIFY(s.form.world().pixel(300, 300) != Colour{0x00808080});
 
@@ -139,8 +138,11 @@ class RunLoopTest : public QObject {
     void aDueWorldStepShowsTheCullsCountAndClearsTheTick() {
         StartedWindow s;
         s.shell.worldTick = true;
+        const std::int64_t steps = s.shell.world.stepCount;
         runPass(s.shell, s.form);
-        QVERIFY(!s.shell.worldTick);
+        // Exactly one step. (The cleared flag is not asserted: the world timer may set it
+        // again while the pass delivers events.)
+        QCOMPARE(s.shell.world.stepCount, steps + 1);
         QVERIFY(s.shell.world.population > 15);
         QCOMPARE(s.form.totalcreatures().caption(), std::to_string(s.shell.world.population));
     }
@@ -180,15 +182,16 @@ class RunLoopTest : public QObject {
         const auto before = positions(s.shell.world);
         runPass(s.shell, s.form);
         QVERIFY(positions(s.shell.world) != before);
-        QVERIFY(s.shell.worldTick);
+        // No world step ran: it would have shown the population. (The flag itself is not
+        // asserted: the 1 ms world timer may invert it while the pass delivers events.)
         QCOMPARE(s.form.totalcreatures().caption(), std::string());
         QCOMPARE(s.shell.frameCounter, 1);
         QVERIFY(s.form.world().pixel(300, 300) != Colour{0x00808080});
 
         // Leaving fast mode with the tick set makes a normal world step.
         s.shell.fastMode = false;
+        s.shell.worldTick = true;
         runPass(s.shell, s.form);
-        QVERIFY(!s.shell.worldTick);
         QCOMPARE(s.form.totalcreatures().caption(), std::to_string(s.shell.world.population));
     }
 

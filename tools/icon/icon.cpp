@@ -8,6 +8,7 @@
 #include "render/creature_drawing.h"
 #include "render/picture.h"
 #include "world/population.h"
+#include "world/step.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -80,7 +81,7 @@ Picture drawIcon() {
     for (const Segment* limb = chosen->firstLimb; limb != nullptr; limb = limb->nextLimb) {
         drawLimbChain(icon, limb);
     }
-    drawBody(icon, *chosen, world.lifespan);
+    drawBody(icon, *chosen, world.settings.lifespan);
     return icon;
 }
 

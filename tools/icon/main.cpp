@@ -1,7 +1,9 @@
 // kanimo-icon: draws the desktop icon, a grown creature on the gradient, with the program's
 // own renderer, and writes it as a PNG. Run at build time; needs no display.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "icon.h"
@@ -17,8 +19,17 @@ int main(int argc, char** argv) {
     // Written whole beside its place and then renamed, so no half-written icon is left.
     const std::string partial = path + ".partial";
     std::string error;
-    if (!kanimo::writePng(kanimo::drawIcon(), partial, error)) {
-        std::fprintf(stderr, "kanimo-icon: %s\n", error.c_str());
+    std::FILE* file = std::fopen(partial.c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "kanimo-icon: cannot write '%s': %s\n", partial.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    const bool written = kanimo::writePng(kanimo::drawIcon(), file, error);
+    if (std::fclose(file) != 0 && written) error = std::strerror(errno);
+    if (!written || !error.empty()) {
+        std::fprintf(stderr, "kanimo-icon: cannot write '%s': %s\n", partial.c_str(),
+                     error.c_str());
         std::remove(partial.c_str());
         return 1;
     }
