@@ -104,12 +104,14 @@ std::string checkGenome(const Genome& g) {
     }
     for (int r = 0; r < genomeRows; ++r) {
         for (int k = 0; k < genomeColumns; ++k) {
-            const std::string cell = "[" + std::to_string(r) + "][" + std::to_string(k) + "]";
-            if (g.angles[r][k] < emptyCell || g.angles[r][k] > 360) {
-                return "genome: angle " + cell + " is " + std::to_string(g.angles[r][k]);
-            }
-            if (g.kinds[r][k] < emptyCell || g.kinds[r][k] > 3) {
-                return "genome: kind " + cell + " is " + std::to_string(g.kinds[r][k]);
+            const bool angleBad = g.angles[r][k] < emptyCell || g.angles[r][k] > 360;
+            const bool kindBad = g.kinds[r][k] < emptyCell || g.kinds[r][k] > 3;
+            if (angleBad || kindBad) {
+                char line[80];
+                std::snprintf(line, sizeof line, "genome: %s [%d][%d] is %d",
+                              angleBad ? "angle" : "kind", r, k,
+                              angleBad ? g.angles[r][k] : g.kinds[r][k]);
+                return line;
             }
         }
     }
@@ -126,10 +128,13 @@ std::string checkCreature(const Creature& c, const World& w) {
 
     const double limit = sizeLimit(w.settings);
     std::string problem = firstOf({
-        outside("x", c.pos.x, -positionLimit, positionLimit),
-        outside("y", c.pos.y, -positionLimit, positionLimit),
-        outside("size", c.size, -std::numeric_limits<double>::max(), limit),
-        outside("maxSize", c.maxSize, -std::numeric_limits<double>::max(), limit),
+        outside("x", c.pos.x, -valueLimit, valueLimit),
+        outside("y", c.pos.y, -valueLimit, valueLimit),
+        outside("size", c.size, -valueLimit, limit),
+        outside("maxSize", c.maxSize, -valueLimit, limit),
+        // Both divide in every tick.
+        outside("maxEnergy", c.maxEnergy, std::numeric_limits<double>::min(), valueLimit),
+        outside("maxGrowth", c.maxGrowth, std::numeric_limits<double>::min(), valueLimit),
         outside<std::int64_t>("generation", c.lineage.generation, 0,
                               std::numeric_limits<std::int32_t>::max() - 1),
         outside<std::int64_t>("birthStep", c.lineage.birthStep, 0, w.stepCount),
@@ -144,10 +149,12 @@ std::string checkCreature(const Creature& c, const World& w) {
     for (int i = 0; i < c.segmentCount; ++i) {
         const Segment& s = c.segments[i];
         problem = firstOf({
-            outside("segment x", s.pos.x, -positionLimit, positionLimit),
-            outside("segment y", s.pos.y, -positionLimit, positionLimit),
-            outside("segment previous x", s.prevPos.x, -positionLimit, positionLimit),
-            outside("segment previous y", s.prevPos.y, -positionLimit, positionLimit),
+            outside("segment x", s.pos.x, -valueLimit, valueLimit),
+            outside("segment y", s.pos.y, -valueLimit, valueLimit),
+            outside("segment previous x", s.prevPos.x, -valueLimit, valueLimit),
+            outside("segment previous y", s.prevPos.y, -valueLimit, valueLimit),
+            outside("segment size", s.size, -valueLimit, valueLimit),
+            outside("segment reach", s.reach, -valueLimit, valueLimit),
         });
         if (!problem.empty()) return "segment " + std::to_string(i) + ": " + problem;
     }

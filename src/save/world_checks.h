@@ -17,7 +17,9 @@ struct WorldSettings;
 
 inline constexpr int minWorldSize = 200;
 inline constexpr int maxWorldSize = 1000000;
-inline constexpr double positionLimit = 1e9;       // |x| and |y| of bodies and segments
+// Positions, segment sizes and reaches, maxEnergy and maxGrowth stay within this in
+// magnitude: far beyond anything the rules reach, far below where sums would overflow.
+inline constexpr double valueLimit = 1e12;
 inline constexpr std::uint32_t maxCreatures = 1000000;
 inline constexpr std::int64_t maxStepCount = std::int64_t{1} << 62;
 
