@@ -59,6 +59,7 @@ void writeCreature(ByteWriter& out, const Creature& c,
 
 // Reads and checks the envelope; gives the bytes between the header and the checksum.
 std::string openEnvelope(std::string_view bytes, std::string_view& body) {
+    if (bytes.empty()) return "the file is empty";
     if (bytes.size() < magic.size() || bytes.substr(0, magic.size()) != magic) {
         if (bytes.size() < magic.size() && magic.substr(0, bytes.size()) == bytes) {
             return "truncated: " + std::to_string(bytes.size()) + " bytes";

@@ -89,7 +89,7 @@ class RunOutput {
         png_.discard();
         frame_.discard();
         if (!save_.isOpen()) return;
-        std::string problem = save_.write(encodeWorld(world, {lastStepSection(report)}));
+        std::string problem = save_.write(saveBytes(world, report));
         if (problem.empty()) problem = save_.commit();
         if (!problem.empty()) std::fprintf(err_, "kanimo-sim: %s\n", problem.c_str());
     }
@@ -119,9 +119,14 @@ class RunOutput {
         return true;
     }
 
+    // The world and, beside it, what the run keeps for a resumed one.
+    static std::string saveBytes(const World& world, const StepReport& report) {
+        return encodeWorld(world, {lastStepSection(report)});
+    }
+
     bool writeSave(const World& world, const StepReport& report) {
         if (!save_.isOpen()) return true;
-        const std::string problem = save_.write(encodeWorld(world, {lastStepSection(report)}));
+        const std::string problem = save_.write(saveBytes(world, report));
         return problem.empty() || fail(problem);
     }
 
