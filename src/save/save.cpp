@@ -25,8 +25,8 @@ constexpr std::size_t maxSectionName = 64;
 
 // A creature record without its segments: partner, 18 doubles, turnSign, three flags,
 // the lineage, the genome and the segment count.
-constexpr std::size_t creatureBytes = 4 + 18 * 8 + 4 + 3 + (8 + 8 + 4 + 1 + 8 + 8 + 1) +
-                                      (4 + 2 * genomeRows * genomeColumns * 4) + 4;
+constexpr std::size_t creatureBytes =
+    4 + 18 * 8 + 4 + 3 + (8 + 8 + 4 + 1 + 8 + 8 + 1) + (4 + 2 * genomeRows * genomeColumns * 4) + 4;
 constexpr std::size_t segmentBytes = 6 * 8;
 
 std::uint32_t checksum(std::string_view bytes) {
@@ -207,7 +207,8 @@ std::string encodeWorld(const World& world, const std::vector<SaveSection>& extr
         index.emplace(c, static_cast<std::int32_t>(index.size()));
     }
     out.u32(static_cast<std::uint32_t>(index.size()));
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) writeCreature(out, *c, index);
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next)
+        writeCreature(out, *c, index);
 
     out.u32(static_cast<std::uint32_t>(extra.size()));
     for (const SaveSection& section : extra) {

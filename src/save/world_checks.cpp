@@ -24,8 +24,7 @@ std::string number(std::int64_t v) {
 
 template <typename T> std::string outside(const char* name, T v, T lo, T hi) {
     if (v >= lo && v <= hi) return {};
-    return std::string(name) + " " + number(v) + " is outside " + number(lo) + " to " +
-           number(hi);
+    return std::string(name) + " " + number(v) + " is outside " + number(lo) + " to " + number(hi);
 }
 
 // Visits the fields of a record and keeps the first double that is not finite.
@@ -135,8 +134,8 @@ std::string checkCreature(const Creature& c, const World& w) {
         // Both divide in every tick.
         outside("maxEnergy", c.maxEnergy, std::numeric_limits<double>::min(), valueLimit),
         outside("maxGrowth", c.maxGrowth, std::numeric_limits<double>::min(), valueLimit),
-        outside<std::int64_t>("generation", c.lineage.generation, 0,
-                              std::numeric_limits<std::int32_t>::max() - 1),
+        // Room for a billion more generations before the count would overflow.
+        outside<std::int64_t>("generation", c.lineage.generation, 0, std::int64_t{1} << 30),
         outside<std::int64_t>("birthStep", c.lineage.birthStep, 0, w.stepCount),
         outside<std::int64_t>("deathStep", c.lineage.deathStep, -1, w.stepCount),
     });

@@ -52,12 +52,13 @@ void reseal(std::string& bytes) {
 std::uint64_t interestingDouble(std::mt19937_64& gen) {
     constexpr double lim = std::numeric_limits<double>::max();
     const double values[] = {std::nan(""), INFINITY, -INFINITY, lim, -lim, 1e300, -1e12, 1e9,
-                             0.0, -0.0, 4.9e-324, 1.0, -1.0, 75.0, 600.0, 3000.5};
+                             0.0,          -0.0,     4.9e-324,  1.0, -1.0, 75.0,  600.0, 3000.5};
     return std::bit_cast<std::uint64_t>(values[gen() % std::size(values)]);
 }
 
 std::uint32_t interestingInt(std::mt19937_64& gen) {
-    const std::int64_t values[] = {-1, 0, 1, 2, 3, 4, 7, 13, 75, 76, 200, 360, 361, 10000,
+    const std::int64_t values[] = {-1,        0,         1,          2,       3,      4,   7,
+                                   13,        75,        76,         200,     360,    361, 10000,
                                    INT32_MAX, INT32_MIN, UINT32_MAX, 1000000, 1000001};
     return static_cast<std::uint32_t>(values[gen() % std::size(values)]);
 }
@@ -72,11 +73,19 @@ void mutate(std::string& bytes, std::mt19937_64& gen) {
     case 0:
         for (int n = 1 + gen() % 4; n > 0; --n) bytes[at(0)] ^= static_cast<char>(1 << (gen() % 8));
         break;
-    case 1: put(bytes, at(8), interestingDouble(gen), 8); break;
+    case 1:
+        put(bytes, at(8), interestingDouble(gen), 8);
+        break;
     case 2:
-    case 3: put(bytes, at(4), interestingInt(gen), 4); break;
-    case 4: bytes.resize(at(0)); break;
-    case 5: bytes.insert(at(0), std::string(1 + gen() % 60, static_cast<char>(gen()))); break;
+    case 3:
+        put(bytes, at(4), interestingInt(gen), 4);
+        break;
+    case 4:
+        bytes.resize(at(0));
+        break;
+    case 5:
+        bytes.insert(at(0), std::string(1 + gen() % 60, static_cast<char>(gen())));
+        break;
     case 6: {
         const std::size_t from = at(0);
         const std::size_t n = std::min<std::size_t>(1 + gen() % 200, bytes.size() - from);
@@ -91,8 +100,8 @@ void mutate(std::string& bytes, std::mt19937_64& gen) {
 }
 
 TEST(LoadFuzz, EveryDamagedFileLoadsWholeOrIsRefusedInOneLine) {
-    const std::string bases[] = {savedRun(2, StepKind::world, 400), savedRun(9, StepKind::fast, 160),
-                                 savedRun(5, StepKind::world, 1)};
+    const std::string bases[] = {savedRun(2, StepKind::world, 400),
+                                 savedRun(9, StepKind::fast, 160), savedRun(5, StepKind::world, 1)};
     std::mt19937_64 gen(20261208);
     Picture picture;
     picture.setSize(601, 601);

@@ -38,14 +38,14 @@ TEST(SaveResume, GoesOnBitForBitAsTheUnbrokenRun) {
         int b;
     };
     const Split splits[] = {
-        {StepKind::world, 0, 40},    {StepKind::world, 1, 130},  {StepKind::world, 137, 60},
-        {StepKind::world, 2230, 150}, {StepKind::fast, 0, 30},     {StepKind::fast, 126, 140},
+        {StepKind::world, 0, 40},     {StepKind::world, 1, 130}, {StepKind::world, 137, 60},
+        {StepKind::world, 2230, 150}, {StepKind::fast, 0, 30},   {StepKind::fast, 126, 140},
         {StepKind::fast, 700, 40},
     };
     const std::vector<SaveSection> extra = {{"notes", "carried, not read"}, {"empty", ""}};
     for (const Split& s : splits) {
-        SCOPED_TRACE(::testing::Message() << (s.kind == StepKind::fast ? "fast " : "world ") << s.a
-                                        << " + " << s.b);
+        SCOPED_TRACE(::testing::Message()
+                     << (s.kind == StepKind::fast ? "fast " : "world ") << s.a << " + " << s.b);
         World whole;
         seeded(whole, 2);
         run(whole, s.kind, s.a + s.b);

@@ -41,10 +41,10 @@ TEST(ResumeCli, ASplitRunPrintsAndWritesWhatTheUnbrokenRunDoes) {
         const SimResult whole = runShell("cd '" + dir.string() + "' && \"$sim\" --seed 3 " +
                                          s.kind + " --steps " + total + " --trace --stats w.csv");
         ASSERT_EQ(whole.status, 0) << whole.err;
-        const SimResult resumed = runShell(
-            "cd '" + dir.string() + "' && \"$sim\" --seed 3 " + s.kind + " --steps " +
-            std::to_string(s.a) + " --save s.sav && \"$sim\" --load s.sav " + s.kind +
-            " --steps " + std::to_string(s.b) + " --trace --stats r.csv");
+        const SimResult resumed =
+            runShell("cd '" + dir.string() + "' && \"$sim\" --seed 3 " + s.kind + " --steps " +
+                     std::to_string(s.a) + " --save s.sav && \"$sim\" --load s.sav " + s.kind +
+                     " --steps " + std::to_string(s.b) + " --trace --stats r.csv");
         ASSERT_EQ(resumed.status, 0) << resumed.err;
         EXPECT_EQ(resumed.err, "");
         const std::size_t split = whole.out.find("step " + std::to_string(s.a) + " ");
@@ -62,11 +62,12 @@ TEST(ResumeCli, ASplitRunPrintsAndWritesWhatTheUnbrokenRunDoes) {
 TEST(ResumeCli, AStopSignalSavesTheLastFinishedStep) {
     const fs::path dir = scratchDir("resume-signal");
     // A background job of a script ignores SIGINT; SIGTERM takes the same path.
-    const SimResult stopped = runShell(
-        "cd '" + dir.string() + "' && exec 3>&2 2>/dev/null; \"$sim\" --seed 2 --steps "
-        "2000000000 --save s.sav --frames . --every 50 2>&3 & i=0; while [ ! -e "
-        "frame-000100.png ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i + 1)); done; "
-        "kill -TERM $!; wait $!");
+    const SimResult stopped =
+        runShell("cd '" + dir.string() +
+                 "' && exec 3>&2 2>/dev/null; \"$sim\" --seed 2 --steps "
+                 "2000000000 --save s.sav --frames . --every 50 2>&3 & i=0; while [ ! -e "
+                 "frame-000100.png ] && [ $i -lt 400 ]; do sleep 0.05; i=$((i + 1)); done; "
+                 "kill -TERM $!; wait $!");
     EXPECT_EQ(stopped.status, 128 + 15) << stopped.err;
     EXPECT_EQ(stopped.err, "");
     const std::string saved = (dir / "s.sav").string();
@@ -101,8 +102,9 @@ TEST(ResumeCli, AFileTheLoaderRefusesIsOneLineAndStatusTwo) {
         EXPECT_EQ(lines(r.err).size(), 1u) << c << ": " << r.err;
         EXPECT_EQ(r.err.rfind("kanimo-sim: ", 0), 0u) << c << ": " << r.err;
     }
-    EXPECT_EQ(runShell(d + "head -c 3000 s.sav > cut.sav; \"$sim\" --load cut.sav").err.substr(0, 47),
-              "kanimo-sim: cannot load 'cut.sav': truncated: 3");
+    EXPECT_EQ(
+        runShell(d + "head -c 3000 s.sav > cut.sav; \"$sim\" --load cut.sav").err.substr(0, 47),
+        "kanimo-sim: cannot load 'cut.sav': truncated: 3");
     fs::remove_all(dir);
 }
 
