@@ -110,12 +110,15 @@ std::string readCreature(ByteReader& in, World& staged, std::int32_t& partner) {
     if (std::string p = checkGenome(c->genome); !p.empty()) return p;
 
     // The body is grown again from the genome, which gives its shape and what the limb
-    // pass derives from it; then the state it carries from tick to tick is put back.
+    // pass derives from it; then the state it carries from tick to tick is put back. No
+    // segments at all: a creature saved before its body was grown.
+    const std::uint32_t segments = in.u32();
+    if (segments == 0)
+        return in.ranOut() ? "the file ends inside its body" : checkCreature(*c, staged);
     const bool doomed = c->doomed;
     const Genome genome = c->genome;
     growBody(staged.settings, *c, genome);
     c->doomed = doomed;
-    const std::uint32_t segments = in.u32();
     if (segments != static_cast<std::uint32_t>(c->segmentCount)) {
         return std::to_string(segments) + " segments saved where its genome grows " +
                std::to_string(c->segmentCount);

@@ -9,6 +9,7 @@
 
 #include "save/save.h"
 #include "support/same_world.h"
+#include "support/world_builder.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"
@@ -69,6 +70,46 @@ TEST(SaveResume, GoesOnBitForBitAsTheUnbrokenRun) {
         EXPECT_EQ(resumed.stepCount, s.a + s.b);
         EXPECT_TRUE(encodeWorld(whole) == encodeWorld(resumed));
     }
+}
+
+// States no run of a few steps reaches: a body not grown yet, a doomed body, partners,
+// a marked creature, a world that lost its last creature and waits for its refill.
+TEST(SaveResume, HandMadeStatesComeBackWhole) {
+    World world;
+    Creature& bodiless = testing::addBodiless(world, Vec2(100, 100), 30);
+    Genome doomedGenome = testing::uniformGenome({3, 2}, 45, 1);
+    doomedGenome.kinds[1][1] = -1;
+    Creature& doomed = testing::addCreature(world, Vec2(300, 300), doomedGenome);
+    Creature& marked =
+        testing::addCreature(world, Vec2(500, 100), testing::uniformGenome({13}, 360, 3));
+    marked.marked = true;
+    bodiless.partner = &marked;
+    marked.partner = &bodiless;
+    doomed.partner = &doomed;
+    const std::string saved = encodeWorld(world);
+
+    World loaded;
+    std::vector<SaveSection> extra;
+    std::string error;
+    ASSERT_TRUE(loadWorld(saved, loaded, extra, error)) << error;
+    EXPECT_EQ(encodeWorld(loaded), saved);
+    ASSERT_EQ(listLength(loaded), 3);
+    const Creature* first = loaded.listHead;
+    EXPECT_EQ(first->firstLimb, nullptr);
+    EXPECT_EQ(first->partner, loaded.listTail);
+    EXPECT_TRUE(first->next->doomed);
+    EXPECT_EQ(loaded.listTail->next, nullptr);
+    run(loaded, StepKind::world, 1); // culls the doomed one, then refills
+    EXPECT_EQ(listLength(loaded), 2 + loaded.settings.refillCount);
+    EXPECT_FALSE(loaded.listHead->next->doomed);
+
+    World empty;
+    empty.population = 0;
+    ASSERT_TRUE(loadWorld(encodeWorld(empty), loaded, extra, error)) << error;
+    EXPECT_EQ(loaded.listHead, nullptr);
+    EXPECT_EQ(loaded.listTail, nullptr);
+    run(loaded, StepKind::world, 1); // seeds a new world
+    EXPECT_EQ(listLength(loaded), loaded.settings.initialPopulation);
 }
 
 TEST(SaveResume, ALaterFormatIsRefusedAndTheWorldKept) {

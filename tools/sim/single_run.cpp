@@ -78,10 +78,10 @@ class RunOutput {
         return commit(stats_) && commit(png_) && commit(save_);
     }
 
-    // After a signal: the steps traced so far go out whole, and files that would only
-    // cover part of the run are removed, leaving whatever was there before.
-    // The world is saved as it is after the last step that finished, so that the run
-    // can go on from there; a failure to save is said even then.
+    // After a signal: the steps traced so far go out whole, files that would only cover
+    // part of the run are removed, leaving whatever was there before, and the world is
+    // saved as it is after the last step that finished, so that the run can go on from
+    // there. A failure to save is said even then.
     void interrupt(const World& world, const StepReport& report) {
         std::fwrite(text_.data(), 1, text_.size(), out_);
         std::fflush(out_);
