@@ -27,7 +27,6 @@ constexpr std::size_t maxSectionName = 64;
 // the lineage, the genome and the segment count.
 constexpr std::size_t creatureBytes =
     4 + 18 * 8 + 4 + 3 + (8 + 8 + 4 + 1 + 8 + 8 + 1) + (4 + 2 * genomeRows * genomeColumns * 4) + 4;
-constexpr std::size_t segmentBytes = 6 * 8;
 
 std::uint32_t checksum(std::string_view bytes) {
     const auto* data = reinterpret_cast<const Bytef*>(bytes.data());
@@ -113,8 +112,8 @@ std::string readCreature(ByteReader& in, World& staged, std::int32_t& partner) {
     // pass derives from it; then the state it carries from tick to tick is put back. No
     // segments at all: a creature saved before its body was grown.
     const std::uint32_t segments = in.u32();
-    if (segments == 0)
-        return in.ranOut() ? "the file ends inside its body" : checkCreature(*c, staged);
+    if (in.ranOut()) return "the file ends inside its body";
+    if (segments == 0) return checkCreature(*c, staged);
     const bool doomed = c->doomed;
     const Genome genome = c->genome;
     growBody(staged.settings, *c, genome);
@@ -210,8 +209,9 @@ std::string encodeWorld(const World& world, const std::vector<SaveSection>& extr
         index.emplace(c, static_cast<std::int32_t>(index.size()));
     }
     out.u32(static_cast<std::uint32_t>(index.size()));
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next)
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
         writeCreature(out, *c, index);
+    }
 
     out.u32(static_cast<std::uint32_t>(extra.size()));
     for (const SaveSection& section : extra) {
