@@ -93,6 +93,7 @@ TEST(ResumeCli, AFileTheLoaderRefusesIsOneLineAndStatusTwo) {
         "2>/dev/null; cmp -s s.sav bad.sav || \"$sim\" --load bad.sav",
         "\"$sim\" --load . --steps 5",
         "\"$sim\" --load s.sav --seed 4",
+        "\"$sim\" --seeds 1-2 --save x.sav",
         "\"$sim\" --load s.sav --steps 3 --save s.sav --png ./s.sav",
     };
     for (const std::string& c : cases) {
