@@ -59,6 +59,10 @@ inline SimResult runShell(const std::string& script) {
     return result;
 }
 
+inline SimResult runSim(const std::string& args) {
+    return runShell("\"$sim\" " + args);
+}
+
 inline std::vector<std::string> lines(const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> out;
