@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <limits>
+#include <string>
 
 #include "creature/creature.h"
 #include "save/world_record.h"
