@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkgconf
-  libgtest-dev libbenchmark-dev libpng-dev
+  libgtest-dev libbenchmark-dev libpng-dev zlib1g-dev
   qt6-base-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)

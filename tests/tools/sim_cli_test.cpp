@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -15,60 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "support/sim_shell.h"
+
 namespace kanimo {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct SimResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-fs::path scratchDir(const std::string& name) {
-    const fs::path dir = fs::path(::testing::TempDir()) / ("kanimo-sim-" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-// Runs a shell script in which $sim is the kanimo-sim binary.
-SimResult runShell(const std::string& script) {
-    // One file per test process: ctest runs the tests side by side.
-    const fs::path errPath = fs::path(::testing::TempDir()) /
-                             ("kanimo-sim-stderr-" + std::to_string(getpid()) + ".txt");
-    const std::string command = std::string("sim='") + KANIMO_SIM_PATH + "'; { " + script +
-                                "\n} 2>'" + errPath.string() + "'";
-    SimResult result;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[1 << 16];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        result.out.append(buffer, n);
-    }
-    const int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.err = readFile(errPath);
-    fs::remove(errPath);
-    return result;
-}
-
-SimResult runSim(const std::string& args) {
-    return runShell("\"$sim\" " + args);
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> out;
-    for (std::string l; std::getline(in, l);) out.push_back(l);
-    return out;
-}
+using testing::lines;
+using testing::readFile;
+using testing::runShell;
+using testing::runSim;
+using testing::scratchDir;
+using testing::SimResult;
 
 TEST(SimCli, TraceHasABlockPerStepAndRepeats) {
     const SimResult trace = runSim("--seed 77 --steps 3 --trace");

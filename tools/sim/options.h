@@ -26,6 +26,8 @@ struct SimOptions {
     bool plain = false;
     std::string framesDir;
     int every = 1;
+    std::string savePath; // the world after the last step, to go on from with --load
+    std::string loadPath; // a saved world to start from instead of seeding
 };
 
 struct ParsedOptions {

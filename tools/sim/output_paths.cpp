@@ -32,7 +32,9 @@ bool isFrameWritten(std::string_view name, const SimOptions& o) {
     long long step = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), step);
     if (ec != std::errc() || end != digits.data() + digits.size()) return false;
-    return step >= 0 && step <= o.steps && step % o.every == 0 && frameName(step) == name;
+    // A loaded world's steps go on from its saved step, which is not known yet.
+    const bool inRun = step <= o.steps || !o.loadPath.empty();
+    return step >= 0 && inRun && step % o.every == 0 && frameName(step) == name;
 }
 
 struct FileOutput {
@@ -52,6 +54,7 @@ std::string sharedOutputPath(const SimOptions& o) {
     std::vector<FileOutput> files;
     if (!o.statsPath.empty()) files.push_back({"--stats", o.statsPath, landingPath(o.statsPath)});
     if (!o.pngPath.empty()) files.push_back({"--png", o.pngPath, landingPath(o.pngPath)});
+    if (!o.savePath.empty()) files.push_back({"--save", o.savePath, landingPath(o.savePath)});
     const auto clash = [](const FileOutput& file, const char* other) {
         std::string line = std::string(file.option) + " and " + other + " both write '";
         line += printable(file.path);

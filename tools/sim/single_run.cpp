@@ -14,6 +14,7 @@
 #include "render/frame.h"
 #include "render/picture.h"
 #include "render/png_writer.h"
+#include "resume.h"
 #include "state_dump.h"
 #include "stats_csv.h"
 #include "stop_signal.h"
@@ -35,24 +36,27 @@ constexpr std::size_t flushThreshold = 1 << 16;
 // whole or not at all (OutputFile); a failure returns false after reporting itself.
 class RunOutput {
   public:
-    RunOutput(const SimOptions& options, std::FILE* out, std::FILE* err)
-        : options_(options), out_(out), err_(err) {}
+    // `firstStep`: the number of the state the run starts from, 0 unless it was loaded.
+    RunOutput(const SimOptions& options, long long firstStep, std::FILE* out, std::FILE* err)
+        : options_(options), firstStep_(firstStep), out_(out), err_(err) {}
 
     // Creates every file the run will write, the first frame included, so that a path
     // that cannot be written stops the run before its first step.
     bool open() {
         if (!options_.statsPath.empty() && !open(stats_, options_.statsPath)) return false;
         if (!options_.pngPath.empty() && !open(png_, options_.pngPath)) return false;
-        if (!options_.framesDir.empty() && !open(frame_, framePath(options_.framesDir, 0))) {
+        if (!options_.framesDir.empty() &&
+            !open(frame_, framePath(options_.framesDir, firstFrameStep()))) {
             return false;
         }
+        if (!options_.savePath.empty() && !open(save_, options_.savePath)) return false;
         if (stats_.isOpen()) statsText_ = statsHeader();
         if (png_.isOpen() || frame_.isOpen()) picture_.setSize(601, 601);
         return true;
     }
 
     // Everything that happens after step k (0: right after seeding).
-    bool afterStep(const World& world, int k, const StepReport& report) {
+    bool afterStep(const World& world, long long k, const StepReport& report) {
         if (options_.trace) dump_.append(text_, world, k);
         if (stats_.isOpen()) appendStatsRow(statsText_, k, report, takeCensus(world));
         if (!options_.framesDir.empty() && k % options_.every == 0) {
@@ -64,22 +68,30 @@ class RunOutput {
 
     // `lastLine` (possibly empty) is written after everything else. The files are
     // committed last, only once everything else has worked.
-    bool atEnd(const World& world, int lastStep, const std::string& lastLine) {
+    bool atEnd(const World& world, long long lastStep, const StepReport& report,
+               const std::string& lastLine) {
         if (options_.dump && !options_.trace) dump_.append(text_, world, lastStep);
         if (png_.isOpen() && !writePicture(world, png_)) return false;
+        if (!writeSave(world, report)) return false;
         text_ += lastLine;
         if (!flush(true)) return false;
-        return commit(stats_) && commit(png_);
+        return commit(stats_) && commit(png_) && commit(save_);
     }
 
-    // After a signal: the steps traced so far go out whole, and files that would only
-    // cover part of the run are removed, leaving whatever was there before.
-    void interrupt() {
+    // After a signal: the steps traced so far go out whole, files that would only cover
+    // part of the run are removed, leaving whatever was there before, and the world is
+    // saved as it is after the last step that finished, so that the run can go on from
+    // there. A failure to save is said even then.
+    void interrupt(const World& world, const StepReport& report) {
         std::fwrite(text_.data(), 1, text_.size(), out_);
         std::fflush(out_);
         stats_.discard();
         png_.discard();
         frame_.discard();
+        if (!save_.isOpen()) return;
+        std::string problem = save_.write(saveBytes(world, report));
+        if (problem.empty()) problem = save_.commit();
+        if (!problem.empty()) std::fprintf(err_, "kanimo-sim: %s\n", problem.c_str());
     }
 
   private:
@@ -107,6 +119,24 @@ class RunOutput {
         return true;
     }
 
+    // The world and, beside it, what the run keeps for a resumed one.
+    static std::string saveBytes(const World& world, const StepReport& report) {
+        return encodeWorld(world, {lastStepSection(report)});
+    }
+
+    bool writeSave(const World& world, const StepReport& report) {
+        if (!save_.isOpen()) return true;
+        const std::string problem = save_.write(saveBytes(world, report));
+        return problem.empty() || fail(problem);
+    }
+
+    // The first step of the run whose frame is written: frames are numbered by step, so a
+    // loaded run writes those the unbroken run would have.
+    long long firstFrameStep() const {
+        const long long every = options_.every;
+        return (firstStep_ + every - 1) / every * every;
+    }
+
     bool writeFrame(const World& world, OutputFile& file) {
         return writePicture(world, file) && commit(file);
     }
@@ -130,11 +160,13 @@ class RunOutput {
     }
 
     const SimOptions& options_;
+    long long firstStep_;
     std::FILE* out_;
     std::FILE* err_;
     OutputFile stats_;
     OutputFile png_;
-    OutputFile frame_; // the next frame to write, created ahead for step 0
+    OutputFile frame_; // the next frame to write, created ahead for the first one
+    OutputFile save_;
     std::string text_;
     std::string statsText_;
     StateDump dump_;
@@ -144,42 +176,53 @@ class RunOutput {
 } // namespace
 
 int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
-    RunOutput output(o, out, err);
+    // A loaded world goes on from its saved step, with the report of that step.
+    World world;
+    StepReport report;
+    if (!o.loadPath.empty()) {
+        const std::string problem = loadRun(o.loadPath, world, report);
+        if (!problem.empty()) {
+            std::fprintf(err, "kanimo-sim: %s\n", problem.c_str());
+            return 2;
+        }
+    }
+    const long long first = world.stepCount;
+    RunOutput output(o, first, out, err);
     if (!output.open()) return 2;
 
-    std::uint32_t seed = o.seed;
-    if (!o.seedGiven) {
-        // Like the window program, the clock in whole seconds, cut to 32 bits; said aloud,
-        // once everything else is known to be in order, so that the run can be repeated.
-        seed = static_cast<std::uint32_t>(std::time(nullptr));
-        std::fprintf(err, "kanimo-sim: seed %u\n", static_cast<unsigned>(seed));
+    if (o.loadPath.empty()) {
+        std::uint32_t seed = o.seed;
+        if (!o.seedGiven) {
+            // Like the window program, the clock in whole seconds, cut to 32 bits; said
+            // aloud, once everything else is known to be in order, so that the run can be
+            // repeated.
+            seed = static_cast<std::uint32_t>(std::time(nullptr));
+            std::fprintf(err, "kanimo-sim: seed %u\n", static_cast<unsigned>(seed));
+        }
+        world.rng.srand(seed);
+        seedWorld(world);
+        report.births = listLength(world);
     }
-
-    World world;
-    world.rng.srand(seed);
-    seedWorld(world);
-    StepReport seeded;
-    seeded.births = listLength(world);
-    if (!output.afterStep(world, 0, seeded)) return 1;
+    if (!output.afterStep(world, first, report)) return 1;
 
     ProgressBar bar(static_cast<std::uint64_t>(o.steps), err, standardErrorIsTerminal());
     const Clock::time_point start = Clock::now();
     const StepKind kind = o.fast ? StepKind::fast : StepKind::world;
     for (long long k = 1; k <= o.steps && stopSignal() == 0; ++k) {
-        const StepReport report = takeStep(world, kind);
-        if (!output.afterStep(world, k, report)) return 1;
+        report = takeStep(world, kind);
+        if (!output.afterStep(world, first + k, report)) return 1;
         bar.update(static_cast<std::uint64_t>(k));
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     bar.finish();
     if (stopSignal() != 0) {
-        output.interrupt();
+        output.interrupt(world, report);
         return 1;
     }
 
     std::string benchLine;
     if (o.bench) benchLine = formatBenchLine(static_cast<double>(o.steps), seconds);
-    if (!output.atEnd(world, o.steps, benchLine)) return 1;
+    if (!output.atEnd(world, first + o.steps, report, benchLine)) return 1;
     return 0;
 }
 
