@@ -7,7 +7,7 @@ namespace kanimo {
 
 namespace {
 
-enum class Kind { Flag, Number };
+enum class Kind { Flag, Number, Path };
 
 struct OptionInfo {
     std::string_view name;
@@ -18,6 +18,7 @@ constexpr OptionInfo knownOptions[] = {
     {"--help", Kind::Flag},
     {"--version", Kind::Flag},
     {"--seed", Kind::Number},
+    {"--load", Kind::Path},
 };
 
 const OptionInfo* findOption(std::string_view name) {
@@ -73,6 +74,14 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string_view>& args) {
             result.error = std::string(name) + " needs a value";
             return result;
         }
+        if (info->kind == Kind::Path) {
+            if (value.empty()) {
+                result.error = std::string(name) + " needs a file name";
+                return result;
+            }
+            c.loadPath = std::string(value);
+            continue;
+        }
         c.seed = parseSeed(value);
         if (!c.seed) {
             result.error = "--seed needs a whole number from 0 to 4294967295, got '" +
@@ -80,6 +89,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string_view>& args) {
             return result;
         }
     }
+    if (c.seed && !c.loadPath.empty()) result.error = "--seed and --load cannot be used together";
     return result;
 }
 
@@ -90,12 +100,14 @@ std::string helpText() {
            "\n"
            "Options:\n"
            "  --seed S     seed the world with S (0 to 4294967295) instead of the clock\n"
+           "  --load FILE  run the world saved in FILE by 'kanimo-sim --save' instead\n"
            "  --help       print this help and exit\n"
            "  --version    print the version and exit\n"
            "\n"
            "The seed taken is shown on standard error as the world starts, so that a run\n"
            "can be watched again: as long as no key but Home is pressed, the world after k\n"
-           "steps is the one 'kanimo-sim --seed S --steps k' shows.\n"
+           "steps is the one 'kanimo-sim --seed S --steps k' shows. A loaded world goes on\n"
+           "as 'kanimo-sim --load FILE' would run it.\n"
            "\n"
            "Keys: W pause or resume, G fast mode, B background, D delete the first creature,\n"
            "Home show the key's code, Esc quit.\n";

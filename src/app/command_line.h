@@ -14,6 +14,7 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     std::optional<std::uint32_t> seed;
+    std::string loadPath; // a world saved by kanimo-sim --save, shown instead of a new one
 };
 
 struct ParsedCommandLine {
@@ -23,6 +24,7 @@ struct ParsedCommandLine {
 
 // Parses the arguments after the program name. "--seed 5" and "--seed=5" are both
 // accepted; the seed is strict: decimal digits only, no sign, no spaces, nothing after.
+// A loaded world has no seed to take, so --seed and --load exclude each other.
 // --help and --version end the parsing, so whatever follows them is not looked at.
 ParsedCommandLine parseCommandLine(const std::vector<std::string_view>& args);
 

@@ -12,6 +12,7 @@
 #include "app/display_check.h"
 #include "app/shell.h"
 #include "app/toolkit.h"
+#include "save/save.h"
 
 namespace kanimo {
 
@@ -26,6 +27,16 @@ std::string startupErrorMessage(const std::exception_ptr& error) {
 }
 
 namespace {
+
+// The window's layout has room for a world of the usual side only.
+bool loadWindowWorld(const std::string& path, World& world, std::string& reason) {
+    if (!loadWorldFile(path, world, reason)) return false;
+    const WorldSettings usual;
+    if (world.settings.worldSize == usual.worldSize) return true;
+    reason = "the window shows worlds of side " + std::to_string(usual.worldSize) +
+             " only; this one has side " + std::to_string(world.settings.worldSize);
+    return false;
+}
 
 // A help or version text that did not reach its reader is a failure: "kanimo --help > /dev/full"
 // must not report success.
@@ -48,13 +59,25 @@ int runProgram(int argc, char** argv) {
     }
     if (parsed.commandLine.help) return printToStandardOutput(helpText());
     if (parsed.commandLine.version) return printToStandardOutput(versionText());
+
+    Shell shell; // holds the off-screen picture, created before anything of the window
+    shell.seed = parsed.commandLine.seed;
+    if (!parsed.commandLine.loadPath.empty()) {
+        const std::string& path = parsed.commandLine.loadPath;
+        std::string reason;
+        if (!loadWindowWorld(path, shell.world, reason)) {
+            std::fprintf(stderr, "kanimo: cannot load '%s': %s\n", path.c_str(), reason.c_str());
+            return 2;
+        }
+        shell.worldLoaded = true;
+        std::fprintf(stderr, "kanimo: loaded '%s' at step %lld\n", path.c_str(),
+                     static_cast<long long>(shell.world.stepCount));
+    }
     if (const auto message = missingDisplayMessage(currentDisplayEnvironment())) {
         std::fprintf(stderr, "%s\n", message->c_str());
         return 1;
     }
 
-    Shell shell; // holds the off-screen picture, created before anything of the window
-    shell.seed = parsed.commandLine.seed;
     std::unique_ptr<Application> application;
     try {
         application = createApplication();

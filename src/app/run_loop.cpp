@@ -40,8 +40,10 @@ void runWorldStep(Shell& shell, Tconstruct& form) {
 void startRunLoop(Shell& shell, Tconstruct& form) {
     shell.running = true;
     shell.offscreen.setSize(form.world().width(), form.world().height());
-    shell.world.rng.srand(announceStartSeed(shell.seed));
-    seedWorld(shell.world);
+    if (!shell.worldLoaded) {
+        shell.world.rng.srand(announceStartSeed(shell.seed));
+        seedWorld(shell.world);
+    }
     shell.frameCounter = 0;
 }
 

@@ -21,6 +21,9 @@ struct Shell {
 
     // The seed given on the command line; without one the run loop takes the clock's.
     std::optional<std::uint32_t> seed;
+    // The world was loaded from a file before the window opened: the run loop goes on
+    // with it instead of seeding a new one.
+    bool worldLoaded = false;
 
     World world;
     // Every frame is composed here and then copied to the paint box in one go. It has no

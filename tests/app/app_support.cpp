@@ -4,11 +4,17 @@
 #include <QTimer>
 
 #include "app/run_loop.h"
+#include "save/save.h"
 
 namespace kanimo::testing {
 
-StartedWindow::StartedWindow(std::optional<std::uint32_t> seed) {
+StartedWindow::StartedWindow(std::optional<std::uint32_t> seed, const std::string& loadPath) {
     shell.seed = seed;
+    if (!loadPath.empty()) {
+        std::string reason;
+        if (!loadWorldFile(loadPath, shell.world, reason)) throw std::runtime_error(reason);
+        shell.worldLoaded = true;
+    }
     startRunLoop(shell, form);
 }
 

@@ -19,12 +19,14 @@
 namespace kanimo::testing {
 
 // The window with the run loop's entry steps done, but no loop running: tests make the
-// passes themselves. Without a seed the clock seeds the world, as in the program.
+// passes themselves. Without a seed the clock seeds the world, as in the program; with a
+// saved world it goes on from there.
 struct StartedWindow {
     Shell shell;
     Tconstruct form{shell};
 
-    explicit StartedWindow(std::optional<std::uint32_t> seed = std::nullopt);
+    explicit StartedWindow(std::optional<std::uint32_t> seed = std::nullopt,
+                           const std::string& loadPath = {});
     QWidget& widget() { return nativeWidget(form.window()); }
 };
 

@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTimer>
 #include <QtTest>
@@ -32,6 +34,14 @@ void plainWorld(World& world, int n) {
     }
 }
 
+// Runs the headless simulator; its status and standard output.
+std::pair<int, std::string> runSim(const QStringList& args) {
+    QProcess sim;
+    sim.start(KANIMO_SIM_PATH, args);
+    if (!sim.waitForFinished(60000)) return {-1, {}};
+    return {sim.exitCode(), sim.readAllStandardOutput().toStdString()};
+}
+
 std::vector<std::pair<double, double>> positions(const World& world) {
     std::vector<std::pair<double, double>> all;
     for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
@@ -61,26 +71,36 @@ class RunLoopTest : public QObject {
     // key pressed, its world after k steps is, to the last bit, what kanimo-sim prints for
     // that seed and k. The seed lies above the signed range, so it must stay unsigned all
     // the way from the command line to the generator.
-    void aSeededWindowReplaysAsTheHeadlessSimulator() {
-        const ParsedCommandLine parsed = parseCommandLine({"--seed", "4000000001"});
-        QVERIFY(parsed.error.empty());
-        StartedWindow s(parsed.commandLine.seed);
+    // A seeded window, and one that goes on from a world kanimo-sim saved, each against
+    // what the headless simulator makes of the same start.
+    void aSeededOrLoadedWindowReplaysAsTheHeadlessSimulator() {
+        const QString saved = QDir(QDir::tempPath()).filePath(
+            QString("kanimo-replay-%1.kanimo").arg(QCoreApplication::applicationPid()));
+        QCOMPARE(runSim({"--seed", "77", "--steps", "150", "--save", saved}).first, 0);
         const int steps = 300;
-        for (int k = 0; k < steps; ++k) {
-            s.shell.worldTick = true; // due, whatever the real world timer did meanwhile
-            runPass(s.shell, s.form);
-        }
-        std::string window;
-        StateDump().append(window, s.shell.world, steps);
+        for (const QStringList& start :
+             {QStringList{"--seed", "4000000001"}, QStringList{"--load", saved}}) {
+            std::vector<std::string> args;
+            for (const QString& a : start) args.push_back(a.toStdString());
+            const ParsedCommandLine parsed =
+                parseCommandLine(std::vector<std::string_view>(args.begin(), args.end()));
+            QVERIFY(parsed.error.empty());
+            StartedWindow s(parsed.commandLine.seed, parsed.commandLine.loadPath);
+            const std::int64_t first = s.shell.world.stepCount;
+            for (int k = 0; k < steps; ++k) {
+                s.shell.worldTick = true; // due, whatever the real world timer did meanwhile
+                runPass(s.shell, s.form);
+            }
+            std::string window;
+            StateDump().append(window, s.shell.world, first + steps);
 
-        QProcess sim;
-        sim.start(KANIMO_SIM_PATH,
-                  {"--seed", "4000000001", "--steps", QString::number(steps), "--dump"});
-        QVERIFY(sim.waitForFinished(60000));
-        QCOMPARE(sim.exitCode(), 0);
-        const std::string headless = sim.readAllStandardOutput().toStdString();
-        QVERIFY(headless.find('\n') != std::string::npos);
-        QCOMPARE(headless, window);
+            const auto [status, headless] =
+                runSim(start + QStringList{"--steps", QString::number(steps), "--dump"});
+            QCOMPARE(status, 0);
+            QVERIFY(headless.find('\n') != std::string::npos);
+            QCOMPARE(headless, window);
+        }
+        QFile::remove(saved);
     }
 
     void aPassCopiesTheFrameAt2And2() {

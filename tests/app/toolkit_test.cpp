@@ -169,6 +169,10 @@ class ToolkitTest : public QObject {
             {{"--seeds", "1"}, false, {}},
             {{"seed"}, false, {}},
             {{"--help=yes"}, false, {}},
+            {{"--load", "w.kanimo"}, true, std::nullopt},
+            {{"--load"}, false, {}},
+            {{"--load="}, false, {}},
+            {{"--seed", "1", "--load", "w.kanimo"}, false, {}},
         };
         for (const Case& c : cases) {
             const ParsedCommandLine p = parseCommandLine(c.args);
