@@ -26,6 +26,9 @@ struct SimOptions {
     bool plain = false;
     std::string framesDir;
     int every = 1;
+    std::string recordPath;
+    std::string treePath;
+    std::string plotPath;
 };
 
 struct ParsedOptions {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bench_line.h"
+#include "lineage_outputs.h"
 #include "options.h"
 #include "output_file.h"
 #include "output_paths.h"
@@ -36,7 +37,7 @@ constexpr std::size_t flushThreshold = 1 << 16;
 class RunOutput {
   public:
     RunOutput(const SimOptions& options, std::FILE* out, std::FILE* err)
-        : options_(options), out_(out), err_(err) {}
+        : options_(options), out_(out), err_(err), lineage_(options) {}
 
     // Creates every file the run will write, the first frame included, so that a path
     // that cannot be written stops the run before its first step.
@@ -46,13 +47,27 @@ class RunOutput {
         if (!options_.framesDir.empty() && !open(frame_, framePath(options_.framesDir, 0))) {
             return false;
         }
+        if (const std::string problem = lineage_.open(false); !problem.empty())
+            return fail(problem);
         if (stats_.isOpen()) statsText_ = statsHeader();
         if (png_.isOpen() || frame_.isOpen()) picture_.setSize(601, 601);
         return true;
     }
 
+    // What the step and the seeding must tell, null when no output follows lives.
+    StepObserver* observer() { return lineage_.observer(); }
+
+    // Once the world is seeded or loaded.
+    bool begin(const World& world, const RecordedRun& run) {
+        const std::string problem = lineage_.begin(world, run);
+        return problem.empty() || fail(problem);
+    }
+
     // Everything that happens after step k (0: right after seeding).
     bool afterStep(const World& world, int k, const StepReport& report) {
+        if (const std::string problem = lineage_.afterStep(world, k, report); !problem.empty()) {
+            return fail(problem);
+        }
         if (options_.trace) dump_.append(text_, world, k);
         if (stats_.isOpen()) appendStatsRow(statsText_, k, report, takeCensus(world));
         if (!options_.framesDir.empty() && k % options_.every == 0) {
@@ -67,9 +82,13 @@ class RunOutput {
     bool atEnd(const World& world, int lastStep, const std::string& lastLine) {
         if (options_.dump && !options_.trace) dump_.append(text_, world, lastStep);
         if (png_.isOpen() && !writePicture(world, png_)) return false;
+        if (const std::string problem = lineage_.finish(world); !problem.empty())
+            return fail(problem);
         text_ += lastLine;
         if (!flush(true)) return false;
-        return commit(stats_) && commit(png_);
+        if (!commit(stats_) || !commit(png_)) return false;
+        const std::string problem = lineage_.commit();
+        return problem.empty() || fail(problem);
     }
 
     // After a signal: the steps traced so far go out whole, and files that would only
@@ -80,6 +99,7 @@ class RunOutput {
         stats_.discard();
         png_.discard();
         frame_.discard();
+        lineage_.discard();
     }
 
   private:
@@ -139,6 +159,7 @@ class RunOutput {
     std::string statsText_;
     StateDump dump_;
     Picture picture_;
+    LineageOutputs lineage_;
 };
 
 } // namespace
@@ -157,7 +178,9 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
 
     World world;
     world.rng.srand(seed);
-    seedWorld(world);
+    seedWorld(world, output.observer());
+    if (!output.begin(world, RecordedRun{seed, o.fast ? StepKind::fast : StepKind::world}))
+        return 2;
     StepReport seeded;
     seeded.births = listLength(world);
     if (!output.afterStep(world, 0, seeded)) return 1;
@@ -166,7 +189,7 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     const Clock::time_point start = Clock::now();
     const StepKind kind = o.fast ? StepKind::fast : StepKind::world;
     for (long long k = 1; k <= o.steps && stopSignal() == 0; ++k) {
-        const StepReport report = takeStep(world, kind);
+        const StepReport report = takeStep(world, kind, output.observer());
         if (!output.afterStep(world, k, report)) return 1;
         bar.update(static_cast<std::uint64_t>(k));
     }
