@@ -90,7 +90,7 @@ class Panel {
             svg_ += "<text x='" + number(plotLeft - 6) + "' y='" + number(y(v) + 4) +
                     "' text-anchor='end'>" + number(v * valueScale) + "</text>\n";
         }
-        const double stepSpacing = tickSpacing(endStep_ - firstStep_, 10);
+        const double stepSpacing = std::max(1.0, tickSpacing(endStep_ - firstStep_, 10));
         for (double s = std::ceil(firstStep_ / stepSpacing) * stepSpacing; s <= endStep_;
              s += stepSpacing) {
             svg_ += "<line x1='" + number(x(s)) + "' x2='" + number(x(s)) + "' y1='" +
@@ -170,18 +170,14 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
     const double end = static_cast<double>(windows.back().firstStep + windows.back().steps);
     const double span = static_cast<double>(series.windowSteps());
 
-    // Means are drawn at the middle of their window; counts per window as steps across it,
-    // a short last window scaled up to a whole one.
+    // Means are drawn at the middle of their window (across it when there is only one);
+    // counts per window as steps across it, a short last window scaled up to a whole one.
     std::vector<Point> living, dead, births, deaths;
     std::vector<Point> stacked[5];
     double most = 0;
     double mostEvents = 0;
     for (const PlotSeries::Window& w : windows) {
         const double steps = static_cast<double>(w.steps);
-        const double middle = static_cast<double>(w.firstStep) + (steps - 1) / 2;
-        living.push_back({middle, static_cast<double>(w.living) / steps});
-        dead.push_back({middle, static_cast<double>(w.dead) / steps});
-        most = std::max({most, living.back().value, dead.back().value});
         const double from = static_cast<double>(w.firstStep);
         const double to = from + steps;
         const double bornPer = static_cast<double>(w.births) * span / steps;
@@ -189,12 +185,18 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
         births.insert(births.end(), {{from, bornPer}, {to, bornPer}});
         deaths.insert(deaths.end(), {{from, diedPer}, {to, diedPer}});
         mostEvents = std::max({mostEvents, bornPer, diedPer});
-        double sum = 0;
-        stacked[0].push_back({middle, 0});
-        for (int k = 0; k < 4; ++k) {
-            if (w.sharedSteps > 0) sum += w.share[k] / static_cast<double>(w.sharedSteps);
-            stacked[k + 1].push_back({middle, sum});
+        double shares[5] = {0, 0, 0, 0, 0};
+        for (int k = 0; k < 4 && w.sharedSteps > 0; ++k) {
+            shares[k + 1] = shares[k] + w.share[k] / static_cast<double>(w.sharedSteps);
         }
+        const double middle = from + (steps - 1) / 2;
+        for (const double at :
+             windows.size() == 1 ? std::vector<double>{from, to} : std::vector<double>{middle}) {
+            living.push_back({at, static_cast<double>(w.living) / steps});
+            dead.push_back({at, static_cast<double>(w.dead) / steps});
+            for (int k = 0; k < 5; ++k) stacked[k].push_back({at, shares[k]});
+        }
+        most = std::max({most, living.back().value, dead.back().value});
     }
 
     Panel population(svg, panelTop, first, end, most);
