@@ -5,6 +5,7 @@
 
 #include "creature/creature.h"
 #include "state_dump.h"
+#include "world/world.h"
 
 namespace kanimo {
 
@@ -42,6 +43,15 @@ void Ancestry::died(const Creature& creature) {
 void Ancestry::endStep() {
     for (const std::uint64_t id : unreferenced_) release(id);
     unreferenced_.clear();
+}
+
+void Ancestry::adoptLiving(const World& world) {
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+        const Lineage& l = c->lineage;
+        if (c->energy > 0 && entries_.count(l.id) == 0) {
+            entries_.emplace(l.id, Entry{l.parentId, l.birthStep, -1, 1});
+        }
+    }
 }
 
 void Ancestry::release(std::uint64_t id) {

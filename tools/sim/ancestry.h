@@ -8,6 +8,7 @@
 namespace kanimo {
 
 struct Creature;
+struct World;
 
 // The family of the living: every living creature and every dead one with a living
 // descendant, back to the founders. Fed by the world step's births and deaths; a line
@@ -31,6 +32,9 @@ class Ancestry {
     void died(const Creature& creature);
     // Prunes what the step left without references. Call between steps, before reading.
     void endStep();
+    // Takes in the living of a world whose ancestry was not kept (a loaded world without
+    // one): they hang from the root, as founders would.
+    void adoptLiving(const World& world);
 
     const std::unordered_map<std::uint64_t, Entry>& entries() const { return entries_; }
 

@@ -17,6 +17,7 @@ std::string LineageOutputs::open(bool continueRecord) {
     for (const auto& [file, path] : files) {
         if (path->empty()) continue;
         watching_ = true;
+        keepingAncestry_ = keepingAncestry_ || file == &treeFile_;
         if (std::string problem = file->open(*path); !problem.empty()) return problem;
     }
     if (recordFile_.isOpen()) return record_.open(recordFile_, continueRecord);
@@ -32,13 +33,13 @@ std::string LineageOutputs::begin(const World& world, const RecordedRun& run) {
 
 void LineageOutputs::born(const Creature& creature, const Creature* parent) {
     (void)parent;
-    if (treeFile_.isOpen()) ancestry_.born(creature);
+    if (keepingAncestry_) ancestry_.born(creature);
 }
 
 void LineageOutputs::died(const Creature& creature, DeathCause cause) {
     (void)cause;
     ++deathsInStep_;
-    if (treeFile_.isOpen()) ancestry_.died(creature);
+    if (keepingAncestry_) ancestry_.died(creature);
     if (recordFile_.isOpen()) record_.lifeEnded(creature);
 }
 
@@ -46,7 +47,7 @@ std::string LineageOutputs::afterStep(const World& world, long long step,
                                       const StepReport& report) {
     const int deaths = deathsInStep_;
     deathsInStep_ = 0;
-    if (treeFile_.isOpen()) ancestry_.endStep();
+    if (keepingAncestry_) ancestry_.endStep();
     if (!recordFile_.isOpen() && !plotFile_.isOpen()) return {};
     const Census census = takeCensus(world);
     if (plotFile_.isOpen()) plot_.add(step, census, report.births, deaths);

@@ -40,7 +40,9 @@ class LineageOutputs : public StepObserver {
     // Removes the files of a run that did not finish.
     void discard();
 
-    // The family of the living, which a saved world carries on to its continuation.
+    // The family of the living, which a saved world carries on to its continuation; kept
+    // for --tree, or when asked for before the first step.
+    void keepAncestry() { keepingAncestry_ = watching_ = true; }
     Ancestry& ancestry() { return ancestry_; }
 
     void born(const Creature& creature, const Creature* parent) override;
@@ -49,6 +51,7 @@ class LineageOutputs : public StepObserver {
   private:
     const SimOptions& options_;
     bool watching_ = false;
+    bool keepingAncestry_ = false;
     OutputFile recordFile_;
     OutputFile treeFile_;
     OutputFile plotFile_;

@@ -15,7 +15,11 @@ std::string newickTree(const Ancestry& ancestry, long long lastStep) {
     // Children lists, each in id order; the root's children are the founders.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> links; // parent, child
     links.reserve(ancestry.entries().size());
-    for (const auto& [id, entry] : ancestry.entries()) links.emplace_back(entry.parentId, id);
+    // A creature whose parent is not kept (see Ancestry::adoptLiving) hangs from the root.
+    for (const auto& [id, entry] : ancestry.entries()) {
+        const bool parentKept = ancestry.entries().count(entry.parentId) != 0;
+        links.emplace_back(parentKept ? entry.parentId : 0, id);
+    }
     std::sort(links.begin(), links.end());
     std::unordered_map<std::uint64_t, std::pair<std::size_t, std::size_t>> children; // range
     for (std::size_t i = 0; i < links.size();) {
