@@ -233,10 +233,12 @@ std::string RunRecord::checkContinues(const World& world, const RecordedRun& run
         sqlite3_bind_int64(s, 4, *run.seed);
     }
     int column = 5;
-    for (const WholeSetting& w : wholeSettings)
+    for (const WholeSetting& w : wholeSettings) {
         sqlite3_bind_int(s, column++, world.settings.*w.value);
-    for (const RealSetting& r : realSettings)
+    }
+    for (const RealSetting& r : realSettings) {
         sqlite3_bind_double(s, column++, world.settings.*r.value);
+    }
     const bool sameRun = sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int64(s, 0) == 1;
 
     long long living = 0;
@@ -258,8 +260,9 @@ std::string RunRecord::begin(const World& world, const RecordedRun& run) {
     if (continuing_) return checkContinues(world, run);
     firstStep_ = world.stepCount;
     std::string sql = "INSERT INTO runs VALUES (1, ?, ?, ?, 0, ?";
-    for (std::size_t i = 0; i < std::size(wholeSettings) + std::size(realSettings); ++i)
+    for (std::size_t i = 0; i < std::size(wholeSettings) + std::size(realSettings); ++i) {
         sql += ", ?";
+    }
     sql += ")";
     Statement insert;
     if (!db_->prepare(insert, sql.c_str())) return fail(sqlite3_errmsg(db_->db));
@@ -273,10 +276,12 @@ std::string RunRecord::begin(const World& world, const RecordedRun& run) {
     sqlite3_bind_text(s, column++, stepKindName(run.kind), -1, SQLITE_STATIC);
     sqlite3_bind_int64(s, column++, firstStep_);
     sqlite3_bind_text(s, column++, KANIMO_VERSION, -1, SQLITE_STATIC);
-    for (const WholeSetting& w : wholeSettings)
+    for (const WholeSetting& w : wholeSettings) {
         sqlite3_bind_int(s, column++, world.settings.*w.value);
-    for (const RealSetting& r : realSettings)
+    }
+    for (const RealSetting& r : realSettings) {
         sqlite3_bind_double(s, column++, world.settings.*r.value);
+    }
     if (!db_->execute(s)) return fail(sqlite3_errmsg(db_->db));
     return {};
 }
