@@ -47,8 +47,9 @@ class RunOutput {
         if (!options_.framesDir.empty() && !open(frame_, framePath(options_.framesDir, 0))) {
             return false;
         }
-        if (const std::string problem = lineage_.open(false); !problem.empty())
+        if (const std::string problem = lineage_.open(false); !problem.empty()) {
             return fail(problem);
+        }
         if (stats_.isOpen()) statsText_ = statsHeader();
         if (png_.isOpen() || frame_.isOpen()) picture_.setSize(601, 601);
         return true;
@@ -82,8 +83,9 @@ class RunOutput {
     bool atEnd(const World& world, int lastStep, const std::string& lastLine) {
         if (options_.dump && !options_.trace) dump_.append(text_, world, lastStep);
         if (png_.isOpen() && !writePicture(world, png_)) return false;
-        if (const std::string problem = lineage_.finish(world); !problem.empty())
+        if (const std::string problem = lineage_.finish(world); !problem.empty()) {
             return fail(problem);
+        }
         text_ += lastLine;
         if (!flush(true)) return false;
         if (!commit(stats_) || !commit(png_)) return false;
@@ -179,8 +181,9 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     World world;
     world.rng.srand(seed);
     seedWorld(world, output.observer());
-    if (!output.begin(world, RecordedRun{seed, o.fast ? StepKind::fast : StepKind::world}))
+    if (!output.begin(world, RecordedRun{seed, o.fast ? StepKind::fast : StepKind::world})) {
         return 2;
+    }
     StepReport seeded;
     seeded.births = listLength(world);
     if (!output.afterStep(world, 0, seeded)) return 1;
