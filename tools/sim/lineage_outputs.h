@@ -27,7 +27,10 @@ class LineageOutputs : public StepObserver {
 
     StepObserver* observer() { return watching_ ? this : nullptr; }
 
-    // Once the world is seeded or loaded, before its next step.
+    // Once the world is seeded or loaded, before its next step. A loaded world's record
+    // starts after the loaded step (or continues a record that ends there), so its
+    // afterStep calls begin with the first step taken after loading; its ancestry comes
+    // from the save (ancestry().deserialize) or, failing that, ancestry().adoptLiving.
     std::string begin(const World& world, const RecordedRun& run);
 
     // After the seeding (step 0) and after every step.
