@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkgconf
   libgtest-dev libbenchmark-dev libpng-dev zlib1g-dev
+  # kanimo-sim --record writes SQLite; the sqlite3 shell reads it (README)
+  libsqlite3-dev sqlite3
   qt6-base-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)

@@ -38,19 +38,31 @@ TEST(ResumeCli, ASplitRunPrintsAndWritesWhatTheUnbrokenRunDoes) {
     for (const Split s : {Split{"", 90, 60}, Split{"", 0, 20}, Split{"--fast", 130, 30}}) {
         SCOPED_TRACE(std::string(s.kind) + " " + std::to_string(s.a));
         const std::string total = std::to_string(s.a + s.b);
-        const SimResult whole = runShell("cd '" + dir.string() + "' && \"$sim\" --seed 3 " +
-                                         s.kind + " --steps " + total + " --trace --stats w.csv");
-        ASSERT_EQ(whole.status, 0) << whole.err;
-        const SimResult resumed =
+        fs::remove(dir / "r.db");
+        const SimResult whole =
             runShell("cd '" + dir.string() + "' && \"$sim\" --seed 3 " + s.kind + " --steps " +
-                     std::to_string(s.a) + " --save s.sav && \"$sim\" --load s.sav " + s.kind +
-                     " --steps " + std::to_string(s.b) + " --trace --stats r.csv");
+                     total + " --trace --stats w.csv --record w.db --tree w.nwk");
+        ASSERT_EQ(whole.status, 0) << whole.err;
+        const SimResult resumed = runShell(
+            "cd '" + dir.string() + "' && \"$sim\" --seed 3 " + s.kind + " --steps " +
+            std::to_string(s.a) + " --save s.sav --record r.db && \"$sim\" --load s.sav " +
+            s.kind + " --steps " + std::to_string(s.b) +
+            " --trace --stats r.csv --record r.db --tree r.nwk");
         ASSERT_EQ(resumed.status, 0) << resumed.err;
         EXPECT_EQ(resumed.err, "");
         const std::size_t split = whole.out.find("step " + std::to_string(s.a) + " ");
         ASSERT_NE(split, std::string::npos);
         EXPECT_TRUE(resumed.out == whole.out.substr(split));
         EXPECT_EQ(readFile(dir / "r.csv"), statsFrom(readFile(dir / "w.csv"), s.a));
+        // The record continued over the split is the record of the unbroken run, and the
+        // family tree of the living is the same.
+        EXPECT_EQ(readFile(dir / "r.nwk"), readFile(dir / "w.nwk"));
+        for (const char* table : {"runs", "creatures", "steps"}) {
+            const std::string query = std::string("select * from ") + table + " order by 1";
+            EXPECT_EQ(runShell("sqlite3 '" + (dir / "r.db").string() + "' '" + query + "'").out,
+                      runShell("sqlite3 '" + (dir / "w.db").string() + "' '" + query + "'").out)
+                << table;
+        }
         EXPECT_EQ(runShell("\"$sim\" --load '" + (dir / "s.sav").string() + "' " + s.kind +
                            " --steps " + std::to_string(s.b) + " --dump")
                       .out,

@@ -45,8 +45,9 @@ constexpr OptionInfo knownOptions[] = {
     {"--fast", Kind::Flag},   {"--dump", Kind::Flag},    {"--trace", Kind::Flag},
     {"--stats", Kind::Path},  {"--seeds", Kind::Range},  {"--jobs", Kind::Number},
     {"--bench", Kind::Flag},  {"--png", Kind::Path},     {"--plain", Kind::Flag},
-    {"--frames", Kind::Path}, {"--every", Kind::Number},
-    {"--save", Kind::Path},   {"--load", Kind::Path},
+    {"--frames", Kind::Path}, {"--every", Kind::Number}, {"--save", Kind::Path},
+    {"--load", Kind::Path},   {"--record", Kind::Path},  {"--tree", Kind::Path},
+    {"--plot", Kind::Path},
 };
 
 const OptionInfo* findOption(std::string_view name) {
@@ -108,6 +109,9 @@ void applyPath(std::string_view name, std::string_view value, SimOptions& o) {
     if (name == "--frames") o.framesDir = value;
     if (name == "--save") o.savePath = value;
     if (name == "--load") o.loadPath = value;
+    if (name == "--record") o.recordPath = value;
+    if (name == "--tree") o.treePath = value;
+    if (name == "--plot") o.plotPath = value;
 }
 
 // A loaded world has its own generator state, and a batch of seeds no single world.
@@ -130,6 +134,9 @@ std::string checkCombination(const SimOptions& o, bool jobsGiven, bool everyGive
             {!o.statsPath.empty(), "--stats"},
             {!o.pngPath.empty(), "--png"},
             {!o.framesDir.empty(), "--frames"},
+            {!o.recordPath.empty(), "--record"},
+            {!o.treePath.empty(), "--tree"},
+            {!o.plotPath.empty(), "--plot"},
         };
         for (const auto& [given, name] : perWorld) {
             if (given) return std::string("--seeds cannot be combined with ") + name;
@@ -239,6 +246,15 @@ std::string helpText() {
            "  --plain          draw frames on the plain background\n"
            "  --save FILE      save the whole world after the last step, exactly, for\n"
            "                   --load to go on from\n"
+           "  --record FILE    write an SQLite database of the run: tables runs (seed,\n"
+           "                   steps, version, every tuning value), creatures (id,\n"
+           "                   parent, generation, birth, death and its cause, genome,\n"
+           "                   segments by kind) and steps (the columns of --stats)\n"
+           "  --tree FILE      write the family tree of the creatures alive at the end, back\n"
+           "                   to their founders, in Newick form: creatures named c<id>,\n"
+           "                   branch lengths in steps\n"
+           "  --plot FILE      write an SVG chart of the run: the living and the dead,\n"
+           "                   births and deaths, and the share of each segment kind\n"
            "  --bench          time the run; the last line of standard output is\n"
            "                   'steps_per_second <value> us_per_step <value>'\n"
            "\n"

@@ -28,6 +28,9 @@ struct SimOptions {
     int every = 1;
     std::string savePath; // the world after the last step, to go on from with --load
     std::string loadPath; // a saved world to start from instead of seeding
+    std::string recordPath;
+    std::string treePath;
+    std::string plotPath;
 };
 
 struct ParsedOptions {

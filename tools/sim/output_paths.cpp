@@ -55,6 +55,11 @@ std::string sharedOutputPath(const SimOptions& o) {
     if (!o.statsPath.empty()) files.push_back({"--stats", o.statsPath, landingPath(o.statsPath)});
     if (!o.pngPath.empty()) files.push_back({"--png", o.pngPath, landingPath(o.pngPath)});
     if (!o.savePath.empty()) files.push_back({"--save", o.savePath, landingPath(o.savePath)});
+    if (!o.recordPath.empty()) {
+        files.push_back({"--record", o.recordPath, landingPath(o.recordPath)});
+    }
+    if (!o.treePath.empty()) files.push_back({"--tree", o.treePath, landingPath(o.treePath)});
+    if (!o.plotPath.empty()) files.push_back({"--plot", o.plotPath, landingPath(o.plotPath)});
     const auto clash = [](const FileOutput& file, const char* other) {
         std::string line = std::string(file.option) + " and " + other + " both write '";
         line += printable(file.path);

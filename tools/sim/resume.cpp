@@ -1,37 +1,63 @@
 #include "resume.h"
 
-#include <vector>
-
 #include "printable.h"
 #include "save/byte_io.h"
 
 namespace kanimo {
 
-SaveSection lastStepSection(const StepReport& report) {
-    ByteWriter out;
-    out.i32(report.births);
-    out.i32(report.deaths);
-    return SaveSection{lastStepSectionName, out.bytes()};
+namespace {
+
+// Reads one of the sections; false when it is damaged.
+bool readSection(const SaveSection& section, RunContinuation& run,
+                 std::optional<std::string>& ancestry) {
+    ByteReader in(section.bytes);
+    if (section.name == lastStepSectionName) {
+        const int births = in.i32();
+        const int deaths = in.i32();
+        if (in.ranOut() || in.left() != 0 || births < 0 || deaths < 0) return false;
+        run.lastStep.births = births;
+        run.lastStep.deaths = deaths;
+    } else if (section.name == seedSectionName) {
+        const std::uint32_t seed = in.u32();
+        if (in.ranOut() || in.left() != 0) return false;
+        run.seed = seed;
+    } else if (section.name == ancestrySectionName) {
+        ancestry = section.bytes;
+    }
+    return true;
 }
 
-std::string loadRun(const std::string& path, World& world, StepReport& lastStep) {
+} // namespace
+
+std::vector<SaveSection> runSections(const RunContinuation& run, const std::string& ancestry) {
+    std::vector<SaveSection> sections;
+    ByteWriter lastStep;
+    lastStep.i32(run.lastStep.births);
+    lastStep.i32(run.lastStep.deaths);
+    sections.push_back(SaveSection{lastStepSectionName, lastStep.bytes()});
+    if (run.seed) {
+        ByteWriter seed;
+        seed.u32(*run.seed);
+        sections.push_back(SaveSection{seedSectionName, seed.bytes()});
+    }
+    sections.push_back(SaveSection{ancestrySectionName, ancestry});
+    return sections;
+}
+
+std::string loadRun(const std::string& path, World& world, RunContinuation& run,
+                    std::optional<std::string>& ancestry) {
     std::vector<SaveSection> extra;
     std::string reason;
     if (loadWorldFile(path, world, extra, reason)) {
-        lastStep = StepReport{};
+        run = RunContinuation{};
+        ancestry.reset();
         for (const SaveSection& section : extra) {
-            if (section.name != lastStepSectionName) continue;
-            ByteReader in(section.bytes);
-            const int births = in.i32();
-            const int deaths = in.i32();
-            if (!in.ranOut() && in.left() == 0 && births >= 0 && deaths >= 0) {
-                lastStep.births = births;
-                lastStep.deaths = deaths;
-                return {};
+            if (!readSection(section, run, ancestry)) {
+                return "cannot load '" + printable(path) + "': its section " + section.name +
+                       " is damaged";
             }
-            reason = "the report of the last step is damaged";
         }
-        if (reason.empty()) return {};
+        return {};
     }
     return "cannot load '" + printable(path) + "': " + reason;
 }

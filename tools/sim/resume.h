@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "save/save.h"
 #include "world/step.h"
@@ -9,15 +12,27 @@ namespace kanimo {
 
 struct World;
 
-// kanimo-sim keeps, beside a saved world, what its last step did: a resumed --stats then
-// starts with the very row the unbroken run wrote for that step.
+// What kanimo-sim keeps beside a saved world, in sections of its own, for the run that goes
+// on from it.
+struct RunContinuation {
+    // What the saved step did: a resumed --stats starts with the very row the unbroken run
+    // wrote for that step.
+    StepReport lastStep;
+    // The seed of the run, for the record; a world saved by another program may not know it.
+    std::optional<std::uint32_t> seed;
+};
+
 inline constexpr const char* lastStepSectionName = "kanimo-sim.last-step";
+inline constexpr const char* seedSectionName = "kanimo-sim.seed";
+// The family of the living (Ancestry::serialize), so that --tree goes on too.
+inline constexpr const char* ancestrySectionName = "kanimo-sim.ancestry";
 
-SaveSection lastStepSection(const StepReport& report);
+std::vector<SaveSection> runSections(const RunContinuation& run, const std::string& ancestry);
 
-// Loads the saved world at `path` and the report of its last step (births and deaths 0
-// when the file does not hold one). Returns an empty string, or the one-line message
-// "cannot load 'PATH': REASON".
-std::string loadRun(const std::string& path, World& world, StepReport& lastStep);
+// Loads the saved world at `path` and what the run that saved it kept (births and deaths 0
+// and no seed when the file does not hold them; no ancestry when it holds none). Returns an
+// empty string, or the one-line message "cannot load 'PATH': REASON".
+std::string loadRun(const std::string& path, World& world, RunContinuation& run,
+                    std::optional<std::string>& ancestry);
 
 } // namespace kanimo

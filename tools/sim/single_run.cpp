@@ -4,12 +4,16 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "bench_line.h"
+#include "lineage_outputs.h"
 #include "options.h"
 #include "output_file.h"
 #include "output_paths.h"
+#include "printable.h"
 #include "progress.h"
 #include "render/frame.h"
 #include "render/picture.h"
@@ -38,7 +42,10 @@ class RunOutput {
   public:
     // `firstStep`: the number of the state the run starts from, 0 unless it was loaded.
     RunOutput(const SimOptions& options, long long firstStep, std::FILE* out, std::FILE* err)
-        : options_(options), firstStep_(firstStep), out_(out), err_(err) {}
+        : options_(options), firstStep_(firstStep), out_(out), err_(err), lineage_(options) {
+        // A saved world carries the family of its living on to the run that goes on from it.
+        if (!options_.savePath.empty()) lineage_.keepAncestry();
+    }
 
     // Creates every file the run will write, the first frame included, so that a path
     // that cannot be written stops the run before its first step.
@@ -50,13 +57,45 @@ class RunOutput {
             return false;
         }
         if (!options_.savePath.empty() && !open(save_, options_.savePath)) return false;
+        // A run that goes on from a loaded world goes on with the record of its start too.
+        const bool continueRecord = loaded() && !options_.recordPath.empty() &&
+                                    std::filesystem::exists(options_.recordPath);
+        if (const std::string problem = lineage_.open(continueRecord); !problem.empty()) {
+            return fail(problem);
+        }
         if (stats_.isOpen()) statsText_ = statsHeader();
         if (png_.isOpen() || frame_.isOpen()) picture_.setSize(601, 601);
         return true;
     }
 
+    // What the step and the seeding must tell, null when no output follows lives.
+    StepObserver* observer() { return lineage_.observer(); }
+
+    // Once the world is seeded or loaded. A loaded world brings the family of its living
+    // when the run that saved it kept one.
+    bool begin(const World& world, const RecordedRun& run, const std::string* ancestry) {
+        seed_ = run.seed;
+        if (ancestry != nullptr) {
+            if (const std::string problem = lineage_.ancestry().deserialize(*ancestry);
+                !problem.empty()) {
+                return fail("cannot load '" + printable(options_.loadPath) + "': " + problem);
+            }
+        } else if (loaded()) {
+            lineage_.ancestry().adoptLiving(world);
+        }
+        const std::string problem = lineage_.begin(world, run);
+        return problem.empty() || fail(problem);
+    }
+
     // Everything that happens after step k (0: right after seeding).
     bool afterStep(const World& world, long long k, const StepReport& report) {
+        // The step a loaded world was saved at is in the record of the run that saved it.
+        if (!loaded() || k > firstStep_) {
+            if (const std::string problem = lineage_.afterStep(world, k, report);
+                !problem.empty()) {
+                return fail(problem);
+            }
+        }
         if (options_.trace) dump_.append(text_, world, k);
         if (stats_.isOpen()) appendStatsRow(statsText_, k, report, takeCensus(world));
         if (!options_.framesDir.empty() && k % options_.every == 0) {
@@ -73,9 +112,14 @@ class RunOutput {
         if (options_.dump && !options_.trace) dump_.append(text_, world, lastStep);
         if (png_.isOpen() && !writePicture(world, png_)) return false;
         if (!writeSave(world, report)) return false;
+        if (const std::string problem = lineage_.finish(world); !problem.empty()) {
+            return fail(problem);
+        }
         text_ += lastLine;
         if (!flush(true)) return false;
-        return commit(stats_) && commit(png_) && commit(save_);
+        if (!commit(stats_) || !commit(png_) || !commit(save_)) return false;
+        const std::string problem = lineage_.commit();
+        return problem.empty() || fail(problem);
     }
 
     // After a signal: the steps traced so far go out whole, files that would only cover
@@ -88,6 +132,7 @@ class RunOutput {
         stats_.discard();
         png_.discard();
         frame_.discard();
+        lineage_.discard();
         if (!save_.isOpen()) return;
         std::string problem = save_.write(saveBytes(world, report));
         if (problem.empty()) problem = save_.commit();
@@ -95,6 +140,8 @@ class RunOutput {
     }
 
   private:
+    bool loaded() const { return !options_.loadPath.empty(); }
+
     bool fail(const std::string& problem) {
         reportFailure(err_, problem);
         return false;
@@ -120,8 +167,9 @@ class RunOutput {
     }
 
     // The world and, beside it, what the run keeps for a resumed one.
-    static std::string saveBytes(const World& world, const StepReport& report) {
-        return encodeWorld(world, {lastStepSection(report)});
+    std::string saveBytes(const World& world, const StepReport& report) {
+        return encodeWorld(world, runSections(RunContinuation{report, seed_},
+                                              lineage_.ancestry().serialize()));
     }
 
     bool writeSave(const World& world, const StepReport& report) {
@@ -161,6 +209,7 @@ class RunOutput {
 
     const SimOptions& options_;
     long long firstStep_;
+    std::optional<std::uint32_t> seed_; // of the run, when known: a saved world keeps it
     std::FILE* out_;
     std::FILE* err_;
     OutputFile stats_;
@@ -171,6 +220,7 @@ class RunOutput {
     std::string statsText_;
     StateDump dump_;
     Picture picture_;
+    LineageOutputs lineage_;
 };
 
 } // namespace
@@ -178,9 +228,10 @@ class RunOutput {
 int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     // A loaded world goes on from its saved step, with the report of that step.
     World world;
-    StepReport report;
+    RunContinuation loaded;
+    std::optional<std::string> ancestry;
     if (!o.loadPath.empty()) {
-        const std::string problem = loadRun(o.loadPath, world, report);
+        const std::string problem = loadRun(o.loadPath, world, loaded, ancestry);
         if (!problem.empty()) {
             std::fprintf(err, "kanimo-sim: %s\n", problem.c_str());
             return 2;
@@ -190,26 +241,29 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     RunOutput output(o, first, out, err);
     if (!output.open()) return 2;
 
+    StepReport report = loaded.lastStep;
+    std::optional<std::uint32_t> seed = loaded.seed;
     if (o.loadPath.empty()) {
-        std::uint32_t seed = o.seed;
+        seed = o.seed;
         if (!o.seedGiven) {
             // Like the window program, the clock in whole seconds, cut to 32 bits; said
             // aloud, once everything else is known to be in order, so that the run can be
             // repeated.
             seed = static_cast<std::uint32_t>(std::time(nullptr));
-            std::fprintf(err, "kanimo-sim: seed %u\n", static_cast<unsigned>(seed));
+            std::fprintf(err, "kanimo-sim: seed %u\n", static_cast<unsigned>(*seed));
         }
-        world.rng.srand(seed);
-        seedWorld(world);
+        world.rng.srand(*seed);
+        seedWorld(world, output.observer());
         report.births = listLength(world);
     }
+    const StepKind kind = o.fast ? StepKind::fast : StepKind::world;
+    if (!output.begin(world, RecordedRun{seed, kind}, ancestry ? &*ancestry : nullptr)) return 2;
     if (!output.afterStep(world, first, report)) return 1;
 
     ProgressBar bar(static_cast<std::uint64_t>(o.steps), err, standardErrorIsTerminal());
     const Clock::time_point start = Clock::now();
-    const StepKind kind = o.fast ? StepKind::fast : StepKind::world;
     for (long long k = 1; k <= o.steps && stopSignal() == 0; ++k) {
-        report = takeStep(world, kind);
+        report = takeStep(world, kind, output.observer());
         if (!output.afterStep(world, first + k, report)) return 1;
         bar.update(static_cast<std::uint64_t>(k));
     }

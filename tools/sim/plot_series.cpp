@@ -1,0 +1,44 @@
+#include "plot_series.h"
+
+#include "stats_csv.h"
+
+namespace kanimo {
+
+void PlotSeries::add(long long step, const Census& census, int births, int deaths) {
+    if (windows_.empty() || windows_.back().steps == windowSteps_) {
+        if (windows_.size() == maxWindows) mergePairs();
+        Window fresh;
+        fresh.firstStep = step;
+        windows_.push_back(fresh);
+    }
+    Window& w = windows_.back();
+    ++w.steps;
+    w.living += census.living;
+    w.dead += census.length - census.living;
+    w.births += births;
+    w.deaths += deaths;
+    if (census.livingSegments > 0) {
+        ++w.sharedSteps;
+        for (int k = 0; k < 4; ++k) w.share[k] += census.kindShare[k];
+    }
+}
+
+void PlotSeries::mergePairs() {
+    for (std::size_t i = 0; i < windows_.size() / 2; ++i) {
+        const Window& a = windows_[2 * i];
+        const Window& b = windows_[2 * i + 1];
+        Window merged = a;
+        merged.steps += b.steps;
+        merged.living += b.living;
+        merged.dead += b.dead;
+        merged.births += b.births;
+        merged.deaths += b.deaths;
+        merged.sharedSteps += b.sharedSteps;
+        for (int k = 0; k < 4; ++k) merged.share[k] += b.share[k];
+        windows_[i] = merged;
+    }
+    windows_.resize(windows_.size() / 2);
+    windowSteps_ *= 2;
+}
+
+} // namespace kanimo

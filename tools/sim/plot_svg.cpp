@@ -1,0 +1,231 @@
+#include "plot_svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "plot_series.h"
+
+namespace kanimo {
+
+namespace {
+
+constexpr double chartWidth = 960;
+constexpr double plotLeft = 80;
+constexpr double plotRight = chartWidth - 30;
+constexpr double panelTop = 60; // top of the first panel's plot area
+constexpr double panelHeight = 170;
+constexpr double panelSpacing = 250; // from one panel's top to the next
+constexpr double chartHeight = panelTop + 2 * panelSpacing + panelHeight + 55;
+
+const char* const livingColour = "#2e8b57";
+const char* const deadColour = "#8a8a8a";
+const char* const birthColour = "#1f6fb4";
+const char* const deathColour = "#c8323c";
+const char* const kindColours[4] = {"#a9a9a9", "#d1495b", "#66a61e", "#3b75af"};
+const char* const kindNames[4] = {"drag", "bite", "feed", "propel"};
+
+// A tick spacing of 1, 2 or 5 times a power of ten that gives at most `count` ticks.
+double tickSpacing(double span, int count) {
+    if (!(span > 0)) return 1;
+    const double raw = span / count;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double m : {1.0, 2.0, 5.0}) {
+        if (m * power >= raw) return m * power;
+    }
+    return 10 * power;
+}
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '&') {
+            out += "&amp;";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+struct Point {
+    double step;
+    double value;
+};
+
+// One panel: its place, its scales and the SVG it has drawn so far.
+class Panel {
+  public:
+    Panel(std::string& svg, double top, double firstStep, double endStep, double maxValue)
+        : svg_(svg), top_(top), firstStep_(firstStep), endStep_(endStep) {
+        spacing_ = tickSpacing(maxValue, 5);
+        maxValue_ = maxValue > 0 ? std::ceil(maxValue / spacing_) * spacing_ : 1;
+        if (!(maxValue > 0)) spacing_ = 1;
+    }
+
+    double x(double step) const {
+        return plotLeft + (step - firstStep_) / (endStep_ - firstStep_) * (plotRight - plotLeft);
+    }
+    double y(double value) const { return top_ + panelHeight * (1 - value / maxValue_); }
+
+    void axes(const std::string& title, const std::string& unit, double valueScale) {
+        const double bottom = top_ + panelHeight;
+        svg_ += "<text x='" + number(plotLeft) + "' y='" + number(top_ - 12) +
+                "' font-size='14' font-weight='bold'>" + escaped(title) + "</text>\n";
+        for (double v = 0; v <= maxValue_ + spacing_ / 2; v += spacing_) {
+            svg_ += "<line x1='" + number(plotLeft) + "' x2='" + number(plotRight) + "' y1='" +
+                    number(y(v)) + "' y2='" + number(y(v)) + "' stroke='#e4e4e4'/>\n";
+            svg_ += "<text x='" + number(plotLeft - 6) + "' y='" + number(y(v) + 4) +
+                    "' text-anchor='end'>" + number(v * valueScale) + "</text>\n";
+        }
+        const double stepSpacing = std::max(1.0, tickSpacing(endStep_ - firstStep_, 10));
+        for (double s = std::ceil(firstStep_ / stepSpacing) * stepSpacing; s <= endStep_;
+             s += stepSpacing) {
+            svg_ += "<line x1='" + number(x(s)) + "' x2='" + number(x(s)) + "' y1='" +
+                    number(bottom) + "' y2='" + number(bottom + 5) + "' stroke='black'/>\n";
+            svg_ += "<text x='" + number(x(s)) + "' y='" + number(bottom + 18) +
+                    "' text-anchor='middle'>" + number(s) + "</text>\n";
+        }
+        const double middle = top_ + panelHeight / 2;
+        svg_ += "<text transform='translate(" + number(plotLeft - 52) + "," + number(middle) +
+                ") rotate(-90)' text-anchor='middle'>" + escaped(unit) + "</text>\n";
+    }
+
+    // Drawn last, over the data that reaches the edges.
+    void frame() {
+        svg_ += "<rect x='" + number(plotLeft) + "' y='" + number(top_) + "' width='" +
+                number(plotRight - plotLeft) + "' height='" + number(panelHeight) +
+                "' fill='none' stroke='black'/>\n";
+    }
+
+    // Legend entries from the right end of the title line leftwards.
+    void legend(const std::vector<std::pair<const char*, std::string>>& entries) {
+        double right = plotRight;
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            const double textWidth = 7.0 * static_cast<double>(it->second.size());
+            const double left = right - textWidth - 18;
+            svg_ += "<rect x='" + number(left) + "' y='" + number(top_ - 23) +
+                    "' width='12' height='12' fill='" + it->first + "'/>\n";
+            svg_ += "<text x='" + number(left + 16) + "' y='" + number(top_ - 13) + "'>" +
+                    escaped(it->second) + "</text>\n";
+            right = left - 14;
+        }
+    }
+
+    void line(const std::vector<Point>& points, const char* colour) {
+        svg_ += "<polyline fill='none' stroke='" + std::string(colour) +
+                "' stroke-width='1.5' points='";
+        for (const Point& p : points) svg_ += number(x(p.step)) + "," + number(y(p.value)) + " ";
+        svg_ += "'/>\n";
+    }
+
+    // The band between two lines, `upper` left to right then `lower` back.
+    void band(const std::vector<Point>& lower, const std::vector<Point>& upper,
+              const char* colour) {
+        svg_ += "<polygon stroke='none' fill='" + std::string(colour) + "' points='";
+        for (const Point& p : upper) svg_ += number(x(p.step)) + "," + number(y(p.value)) + " ";
+        for (auto it = lower.rbegin(); it != lower.rend(); ++it) {
+            svg_ += number(x(it->step)) + "," + number(y(it->value)) + " ";
+        }
+        svg_ += "'/>\n";
+    }
+
+  private:
+    std::string& svg_;
+    double top_;
+    double firstStep_;
+    double endStep_;
+    double maxValue_ = 1;
+    double spacing_ = 1;
+};
+
+} // namespace
+
+std::string plotSvg(const PlotSeries& series, const std::string& title) {
+    const std::vector<PlotSeries::Window>& windows = series.windows();
+    std::string svg = "<?xml version='1.0' encoding='UTF-8'?>\n"
+                      "<svg xmlns='http://www.w3.org/2000/svg' width='" +
+                      number(chartWidth) + "' height='" + number(chartHeight) + "' viewBox='0 0 " +
+                      number(chartWidth) + " " + number(chartHeight) +
+                      "' font-family='DejaVu Sans, sans-serif' font-size='12'>\n"
+                      "<rect width='100%' height='100%' fill='white'/>\n"
+                      "<text x='" +
+                      number(chartWidth / 2) + "' y='24' font-size='16' text-anchor='middle'>" +
+                      escaped(title) + "</text>\n";
+    if (windows.empty()) return svg + "</svg>\n";
+
+    const double first = static_cast<double>(windows.front().firstStep);
+    const double end = static_cast<double>(windows.back().firstStep + windows.back().steps);
+    const double span = static_cast<double>(series.windowSteps());
+
+    // Means are drawn at the middle of their window (across it when there is only one);
+    // counts per window as steps across it, a short last window scaled up to a whole one.
+    std::vector<Point> living, dead, births, deaths;
+    std::vector<Point> stacked[5];
+    double most = 0;
+    double mostEvents = 0;
+    for (const PlotSeries::Window& w : windows) {
+        const double steps = static_cast<double>(w.steps);
+        const double from = static_cast<double>(w.firstStep);
+        const double to = from + steps;
+        const double bornPer = static_cast<double>(w.births) * span / steps;
+        const double diedPer = static_cast<double>(w.deaths) * span / steps;
+        births.insert(births.end(), {{from, bornPer}, {to, bornPer}});
+        deaths.insert(deaths.end(), {{from, diedPer}, {to, diedPer}});
+        mostEvents = std::max({mostEvents, bornPer, diedPer});
+        double shares[5] = {0, 0, 0, 0, 0};
+        for (int k = 0; k < 4 && w.sharedSteps > 0; ++k) {
+            shares[k + 1] = shares[k] + w.share[k] / static_cast<double>(w.sharedSteps);
+        }
+        const double middle = from + (steps - 1) / 2;
+        for (const double at :
+             windows.size() == 1 ? std::vector<double>{from, to} : std::vector<double>{middle}) {
+            living.push_back({at, static_cast<double>(w.living) / steps});
+            dead.push_back({at, static_cast<double>(w.dead) / steps});
+            for (int k = 0; k < 5; ++k) stacked[k].push_back({at, shares[k]});
+        }
+        most = std::max({most, living.back().value, dead.back().value});
+    }
+
+    Panel population(svg, panelTop, first, end, most);
+    population.axes("Creatures in the world", "creatures", 1);
+    population.legend({{livingColour, "living"}, {deadColour, "dead, shrinking"}});
+    population.line(dead, deadColour);
+    population.line(living, livingColour);
+    population.frame();
+
+    const std::string per = span == 1 ? "per step" : "per " + number(span) + " steps";
+    Panel events(svg, panelTop + panelSpacing, first, end, mostEvents);
+    events.axes("Births and deaths, " + per, per, 1);
+    events.legend({{birthColour, "births"}, {deathColour, "deaths"}});
+    events.line(births, birthColour);
+    events.line(deaths, deathColour);
+    events.frame();
+
+    Panel kinds(svg, panelTop + 2 * panelSpacing, first, end, 1);
+    kinds.axes("Segment kinds among the living", "% of segments", 100);
+    kinds.legend({{kindColours[0], kindNames[0]},
+                  {kindColours[1], kindNames[1]},
+                  {kindColours[2], kindNames[2]},
+                  {kindColours[3], kindNames[3]}});
+    for (int k = 0; k < 4; ++k) kinds.band(stacked[k], stacked[k + 1], kindColours[k]);
+    kinds.frame();
+
+    svg += "<text x='" + number((plotLeft + plotRight) / 2) + "' y='" + number(chartHeight - 12) +
+           "' text-anchor='middle'>step</text>\n";
+    return svg + "</svg>\n";
+}
+
+} // namespace kanimo

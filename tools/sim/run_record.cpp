@@ -1,0 +1,370 @@
+#include "run_record.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "creature/creature.h"
+#include "genome_text.h"
+#include "output_file.h"
+#include "printable.h"
+#include "stats_csv.h"
+#include "world/world.h"
+
+namespace kanimo {
+
+namespace {
+
+// "KNMO", so that file(1) and a careful reader can tell a record from another database.
+constexpr int applicationId = 0x4B4E4D4F;
+constexpr int schemaVersion = 1;
+// Steps per transaction: large enough that commits cost nothing next to the steps.
+constexpr long long stepsPerCommit = 1000;
+
+struct WholeSetting {
+    const char* column;
+    std::int32_t WorldSettings::*value;
+};
+struct RealSetting {
+    const char* column;
+    double WorldSettings::*value;
+};
+
+const WholeSetting wholeSettings[] = {
+    {"max_creature_size", &WorldSettings::maxCreatureSize},
+    {"lifespan", &WorldSettings::lifespan},
+    {"max_turn", &WorldSettings::maxTurn},
+    {"initial_turn", &WorldSettings::initialTurn},
+    {"world_size", &WorldSettings::worldSize},
+    {"contact_range", &WorldSettings::contactRange},
+    {"initial_population", &WorldSettings::initialPopulation},
+    {"boost_budget", &WorldSettings::boostBudget},
+    {"refill_threshold", &WorldSettings::refillThreshold},
+    {"refill_count", &WorldSettings::refillCount},
+};
+const RealSetting realSettings[] = {
+    {"base_speed", &WorldSettings::baseSpeed},
+    {"max_speed", &WorldSettings::maxSpeed},
+    {"limb_size_factor", &WorldSettings::limbSizeFactor},
+    {"bounce_step", &WorldSettings::bounceStep},
+};
+
+const char* stepKindName(StepKind kind) {
+    return kind == StepKind::fast ? "fast" : "world";
+}
+
+std::string schema() {
+    std::string runs = "CREATE TABLE runs (id INTEGER PRIMARY KEY, seed INTEGER, "
+                       "step_kind TEXT NOT NULL, first_step INTEGER NOT NULL, "
+                       "steps INTEGER NOT NULL, version TEXT NOT NULL";
+    for (const WholeSetting& s : wholeSettings) runs += std::string(", ") + s.column + " INTEGER";
+    for (const RealSetting& s : realSettings) runs += std::string(", ") + s.column + " REAL";
+    runs += ");\n";
+    return runs +
+           "CREATE TABLE creatures (id INTEGER PRIMARY KEY, parent_id INTEGER, "
+           "generation INTEGER NOT NULL, mutated INTEGER NOT NULL, "
+           "birth_step INTEGER NOT NULL, death_step INTEGER, death_cause TEXT, "
+           "genome TEXT NOT NULL, segments INTEGER NOT NULL, drag INTEGER NOT NULL, "
+           "bite INTEGER NOT NULL, feed INTEGER NOT NULL, propel INTEGER NOT NULL);\n"
+           "CREATE TABLE steps (step INTEGER PRIMARY KEY, length INTEGER NOT NULL, "
+           "living INTEGER NOT NULL, dead INTEGER NOT NULL, births INTEGER NOT NULL, "
+           "deaths INTEGER NOT NULL, mean_size REAL, mean_energy REAL, kind0_share REAL, "
+           "kind1_share REAL, kind2_share REAL, kind3_share REAL);\n"
+           "PRAGMA application_id = " +
+           std::to_string(applicationId) +
+           ";\nPRAGMA user_version = " + std::to_string(schemaVersion) + ";\n";
+}
+
+struct Finalize {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
+
+// Copies the file at `from` into `to`'s stream.
+std::string copyFile(const std::string& from, OutputFile& to) {
+    std::FILE* in = std::fopen(from.c_str(), "rb");
+    if (in == nullptr) {
+        return "cannot read '" + printable(from) + "': " + std::strerror(errno);
+    }
+    char buffer[1 << 16];
+    std::string problem;
+    for (std::size_t n; problem.empty() && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+        problem = to.write(std::string_view(buffer, n));
+    }
+    if (problem.empty() && std::ferror(in)) {
+        problem = "cannot read '" + printable(from) + "': " + std::strerror(EIO);
+    }
+    std::fclose(in);
+    if (problem.empty() && std::fflush(to.stream()) != 0) {
+        problem = cannotWrite(to.path(), std::strerror(errno));
+    }
+    return problem;
+}
+
+} // namespace
+
+const char* deathCauseName(DeathCause cause) {
+    switch (cause) {
+    case DeathCause::starved:
+        return "starved";
+    case DeathCause::oldAge:
+        return "old age";
+    case DeathCause::bitten:
+        return "bitten";
+    case DeathCause::split:
+        return "split";
+    case DeathCause::doomed:
+        return "doomed";
+    case DeathCause::deleted:
+        return "deleted";
+    case DeathCause::none:
+        break;
+    }
+    return "";
+}
+
+// The statements are finalized before the connection closes: a connection with
+// statements left open would stay open.
+struct RunRecord::Connection {
+    sqlite3* db = nullptr;
+    Statement creature;
+    Statement step;
+
+    ~Connection() { closeAll(); }
+
+    int closeAll() {
+        creature.reset();
+        step.reset();
+        return sqlite3_close(std::exchange(db, nullptr));
+    }
+
+    bool run(const std::string& sql) {
+        return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+
+    bool prepare(Statement& statement, const char* sql) {
+        sqlite3_stmt* made = nullptr;
+        const int result =
+            sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &made, nullptr);
+        statement.reset(made);
+        return result == SQLITE_OK;
+    }
+
+    // Steps a statement that returns no rows and rewinds it for the next use.
+    bool execute(sqlite3_stmt* statement) {
+        const int result = sqlite3_step(statement);
+        sqlite3_reset(statement);
+        return result == SQLITE_DONE;
+    }
+
+    // The single value of a query, or nothing when it has no row or fails.
+    std::optional<long long> number(const std::string& sql) {
+        Statement query;
+        if (!prepare(query, sql.c_str()) || sqlite3_step(query.get()) != SQLITE_ROW ||
+            sqlite3_column_type(query.get(), 0) == SQLITE_NULL) {
+            return std::nullopt;
+        }
+        return sqlite3_column_int64(query.get(), 0);
+    }
+};
+
+RunRecord::RunRecord() = default;
+RunRecord::~RunRecord() = default;
+
+std::string RunRecord::fail(const std::string& reason) {
+    if (error_.empty()) error_ = cannotWrite(path_, reason);
+    return error_;
+}
+
+std::string RunRecord::open(OutputFile& file, bool continuing) {
+    path_ = file.path();
+    continuing_ = continuing;
+    if (file.temporaryPath().empty()) return fail("a record must be a regular file");
+    if (continuing) {
+        if (std::string problem = copyFile(file.path(), file); !problem.empty()) return problem;
+    }
+    db_ = std::make_unique<Connection>();
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(file.temporaryPath().c_str(), &db_->db, flags, nullptr) != SQLITE_OK) {
+        return fail(db_->db != nullptr ? sqlite3_errmsg(db_->db) : "out of memory");
+    }
+    if (continuing) {
+        const auto id = db_->number("PRAGMA application_id");
+        const auto version = db_->number("PRAGMA user_version");
+        if (!id || *id != applicationId) {
+            return "cannot continue '" + printable(path_) + "': it is not a kanimo-sim record";
+        }
+        if (!version || *version != schemaVersion) {
+            return "cannot continue '" + printable(path_) + "': a record of another version (" +
+                   std::to_string(version.value_or(0)) + ")";
+        }
+    }
+    // The file is rebuilt from the run if anything goes wrong, so it needs no journal
+    // and no syncing until the commit renames it into place.
+    if (!db_->run("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
+                  "PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;") ||
+        (!continuing && !db_->run(schema()))) {
+        return fail(sqlite3_errmsg(db_->db));
+    }
+    if (!db_->prepare(db_->creature,
+                      "INSERT OR REPLACE INTO creatures VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)") ||
+        !db_->prepare(db_->step, "INSERT INTO steps VALUES (?,?,?,?,?,?,?,?,?,?,?,?)") ||
+        !db_->run("BEGIN")) {
+        return fail(sqlite3_errmsg(db_->db));
+    }
+    return {};
+}
+
+std::string RunRecord::checkContinues(const World& world, const RecordedRun& run) {
+    std::string sql = "SELECT count(*) FROM runs WHERE id = 1 AND step_kind = ? AND "
+                      "first_step + steps = ? AND (seed IS NULL OR ? IS NULL OR seed = ?)";
+    for (const WholeSetting& w : wholeSettings) sql += std::string(" AND ") + w.column + " = ?";
+    for (const RealSetting& r : realSettings) sql += std::string(" AND ") + r.column + " = ?";
+    Statement query;
+    if (!db_->prepare(query, sql.c_str())) return fail(sqlite3_errmsg(db_->db));
+    sqlite3_stmt* s = query.get();
+    sqlite3_bind_text(s, 1, stepKindName(run.kind), -1, SQLITE_STATIC);
+    sqlite3_bind_int64(s, 2, world.stepCount);
+    if (run.seed) {
+        sqlite3_bind_int64(s, 3, *run.seed);
+        sqlite3_bind_int64(s, 4, *run.seed);
+    }
+    int column = 5;
+    for (const WholeSetting& w : wholeSettings) {
+        sqlite3_bind_int(s, column++, world.settings.*w.value);
+    }
+    for (const RealSetting& r : realSettings) {
+        sqlite3_bind_double(s, column++, world.settings.*r.value);
+    }
+    const bool sameRun = sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int64(s, 0) == 1;
+
+    long long living = 0;
+    for (const Creature* c = world.listHead; c != nullptr; c = c->next) living += c->energy > 0;
+    const long long lastId = static_cast<long long>(world.nextCreatureId) - 1;
+    const bool sameCreatures =
+        db_->number("SELECT count(*) FROM creatures WHERE death_step IS NULL").value_or(-1) ==
+            living &&
+        db_->number("SELECT coalesce(max(id), 0) FROM creatures").value_or(lastId + 1) <= lastId;
+    if (!sameRun || !sameCreatures) {
+        return "cannot continue '" + printable(path_) +
+               "': it does not record this run up to step " + std::to_string(world.stepCount);
+    }
+    firstStep_ = db_->number("SELECT first_step FROM runs WHERE id = 1").value_or(0);
+    return {};
+}
+
+std::string RunRecord::begin(const World& world, const RecordedRun& run) {
+    if (continuing_) return checkContinues(world, run);
+    firstStep_ = world.stepCount;
+    std::string sql = "INSERT INTO runs VALUES (1, ?, ?, ?, 0, ?";
+    for (std::size_t i = 0; i < std::size(wholeSettings) + std::size(realSettings); ++i) {
+        sql += ", ?";
+    }
+    sql += ")";
+    Statement insert;
+    if (!db_->prepare(insert, sql.c_str())) return fail(sqlite3_errmsg(db_->db));
+    sqlite3_stmt* s = insert.get();
+    int column = 1;
+    if (run.seed) {
+        sqlite3_bind_int64(s, column++, *run.seed);
+    } else {
+        sqlite3_bind_null(s, column++);
+    }
+    sqlite3_bind_text(s, column++, stepKindName(run.kind), -1, SQLITE_STATIC);
+    sqlite3_bind_int64(s, column++, firstStep_);
+    sqlite3_bind_text(s, column++, KANIMO_VERSION, -1, SQLITE_STATIC);
+    for (const WholeSetting& w : wholeSettings) {
+        sqlite3_bind_int(s, column++, world.settings.*w.value);
+    }
+    for (const RealSetting& r : realSettings) {
+        sqlite3_bind_double(s, column++, world.settings.*r.value);
+    }
+    if (!db_->execute(s)) return fail(sqlite3_errmsg(db_->db));
+    return {};
+}
+
+void RunRecord::lifeEnded(const Creature& c) {
+    if (!error_.empty()) return;
+    const Lineage& l = c.lineage;
+    long long kinds[4] = {0, 0, 0, 0};
+    for (int i = 0; i < c.segmentCount; ++i) {
+        const int kind = static_cast<int>(c.segments[i].kind);
+        if (kind >= 0 && kind < 4) ++kinds[kind];
+    }
+    const std::string genome = genomeText(c.genome);
+    sqlite3_stmt* s = db_->creature.get();
+    sqlite3_bind_int64(s, 1, static_cast<sqlite3_int64>(l.id));
+    if (l.parentId == 0) {
+        sqlite3_bind_null(s, 2);
+    } else {
+        sqlite3_bind_int64(s, 2, static_cast<sqlite3_int64>(l.parentId));
+    }
+    sqlite3_bind_int(s, 3, l.generation);
+    sqlite3_bind_int(s, 4, l.mutated ? 1 : 0);
+    sqlite3_bind_int64(s, 5, l.birthStep);
+    if (l.deathCause == DeathCause::none) {
+        sqlite3_bind_null(s, 6);
+        sqlite3_bind_null(s, 7);
+    } else {
+        sqlite3_bind_int64(s, 6, l.deathStep);
+        sqlite3_bind_text(s, 7, deathCauseName(l.deathCause), -1, SQLITE_STATIC);
+    }
+    sqlite3_bind_text(s, 8, genome.data(), static_cast<int>(genome.size()), SQLITE_STATIC);
+    sqlite3_bind_int(s, 9, c.segmentCount);
+    for (int k = 0; k < 4; ++k) sqlite3_bind_int64(s, 10 + k, kinds[k]);
+    if (!db_->execute(s)) fail(sqlite3_errmsg(db_->db));
+}
+
+std::string RunRecord::addStep(long long step, const StepReport& report, const Census& census) {
+    if (!error_.empty()) return error_;
+    sqlite3_stmt* s = db_->step.get();
+    const long long whole[] = {step,          census.length,
+                               census.living, census.length - census.living,
+                               report.births, report.deaths};
+    int column = 1;
+    for (long long v : whole) sqlite3_bind_int64(s, column++, v);
+    if (census.living > 0) {
+        sqlite3_bind_double(s, column++, census.meanSize);
+        sqlite3_bind_double(s, column++, census.meanEnergy);
+    } else {
+        sqlite3_bind_null(s, column++);
+        sqlite3_bind_null(s, column++);
+    }
+    for (int k = 0; k < 4; ++k) {
+        if (census.livingSegments > 0) {
+            sqlite3_bind_double(s, column++, census.kindShare[k]);
+        } else {
+            sqlite3_bind_null(s, column++);
+        }
+    }
+    if (!db_->execute(s)) return fail(sqlite3_errmsg(db_->db));
+    if (++stepsInBlock_ >= stepsPerCommit) {
+        stepsInBlock_ = 0;
+        if (!db_->run("COMMIT; BEGIN")) return fail(sqlite3_errmsg(db_->db));
+    }
+    return {};
+}
+
+std::string RunRecord::finish(const World& world) {
+    for (const Creature* c = world.listHead; c != nullptr && error_.empty(); c = c->next) {
+        if (c->energy > 0) lifeEnded(*c);
+    }
+    if (!error_.empty()) return error_;
+    const std::string steps = std::to_string(world.stepCount - firstStep_);
+    if (!db_->run("UPDATE runs SET steps = " + steps + " WHERE id = 1; COMMIT; " +
+                  "CREATE INDEX IF NOT EXISTS creatures_by_parent ON creatures (parent_id);")) {
+        return fail(sqlite3_errmsg(db_->db));
+    }
+    if (db_->closeAll() != SQLITE_OK) return fail("the database could not be closed");
+    db_.reset();
+    return {};
+}
+
+void RunRecord::close() {
+    db_.reset();
+}
+
+} // namespace kanimo
