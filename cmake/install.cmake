@@ -24,9 +24,7 @@ function(kanimo_man_page target description)
 endfunction()
 
 install(TARGETS kanimo-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# kanimo-sim has no --version of its own yet.
-kanimo_man_page(kanimo-sim "run the Kanimo world without a window"
-  --version-string=${PROJECT_VERSION})
+kanimo_man_page(kanimo-sim "run the Kanimo world without a window")
 
 if(TARGET kanimo)
   install(TARGETS kanimo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -37,6 +37,8 @@ out=$("$bin/kanimo" --help) || fail "kanimo --help ended with status $?"
 [[ "$out" == "Usage: kanimo "* ]] || fail "kanimo --help printed: ${out:0:200}"
 out=$("$bin/kanimo" --version) || fail "kanimo --version ended with status $?"
 [ "$out" = "kanimo $version" ] || fail "kanimo --version printed \"$out\", not \"kanimo $version\""
+out=$("$bin/kanimo-sim" --version) || fail "kanimo-sim --version ended with status $?"
+[ "$out" = "kanimo-sim $version" ] || fail "kanimo-sim --version printed \"$out\""
 "$bin/kanimo" --seed 12x 2>/dev/null
 status=$?
 [ "$status" -eq 2 ] || fail "kanimo --seed 12x ended with status $status, not 2"

@@ -31,8 +31,8 @@ void holdClosedStandardStreams() {
     }
 }
 
-int printHelp() {
-    std::fputs(kanimo::helpText().c_str(), stdout);
+int printText(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
     errno = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         kanimo::reportFailure(stderr, std::string("cannot write standard output: ") +
@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const SimOptions& options = parsed.options;
-    if (options.help) {
-        const int status = printHelp();
+    if (options.help || options.version) {
+        const int status = printText(options.help ? helpText() : versionText());
         endByStopSignal();
         return status;
     }

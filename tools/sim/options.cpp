@@ -43,6 +43,7 @@ struct OptionInfo {
 constexpr OptionInfo knownOptions[] = {
     {"--help", Kind::Flag},   {"--seed", Kind::Number},  {"--steps", Kind::Number},
     {"--fast", Kind::Flag},   {"--dump", Kind::Flag},    {"--trace", Kind::Flag},
+    {"--version", Kind::Flag},
     {"--stats", Kind::Path},  {"--seeds", Kind::Range},  {"--jobs", Kind::Number},
     {"--bench", Kind::Flag},  {"--png", Kind::Path},     {"--plain", Kind::Flag},
     {"--frames", Kind::Path}, {"--every", Kind::Number}, {"--save", Kind::Path},
@@ -96,6 +97,7 @@ std::string applyNumber(std::string_view name, std::string_view value, SimOption
 
 void applyFlag(std::string_view name, SimOptions& o) {
     if (name == "--help") o.help = true;
+    if (name == "--version") o.version = true;
     if (name == "--fast") o.fast = true;
     if (name == "--dump") o.dump = true;
     if (name == "--trace") o.trace = true;
@@ -176,7 +178,7 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
                 return result;
             }
             applyFlag(name, o);
-            if (o.help) return result;
+            if (o.help || o.version) return result;
             continue;
         }
 
@@ -267,6 +269,7 @@ std::string helpText() {
            "                   hardware thread)\n"
            "\n"
            "  --help           show this text\n"
+           "  --version        show the version\n"
            "\n"
            "A state printed by --dump or --trace is a header line\n"
            "  step <k> population <population> length <list length> budget <boostBudget> "
@@ -285,6 +288,10 @@ std::string helpText() {
            "run after the current step: files the run has finished stay, the others are\n"
            "removed, --save saves the world of the last finished step, and the exit status\n"
            "is 128 + the signal's number.\n";
+}
+
+std::string versionText() {
+    return "kanimo-sim " KANIMO_VERSION "\n";
 }
 
 } // namespace kanimo

@@ -10,6 +10,7 @@ namespace kanimo {
 // What one invocation of kanimo-sim asks for. Defaults are those of a plain run.
 struct SimOptions {
     bool help = false;
+    bool version = false;
     bool seedGiven = false;
     std::uint32_t seed = 0;
     int steps = 1000;
@@ -46,5 +47,7 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args);
 
 // The --help text, ending with a newline.
 std::string helpText();
+// The --version text, "kanimo-sim <version>" and a newline.
+std::string versionText();
 
 } // namespace kanimo
