@@ -1,0 +1,103 @@
+#include "world/contact_scan.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+
+#include "base/geometry.h"
+#include "creature/creature.h"
+#include "creature/dying.h"
+
+namespace kanimo {
+
+namespace {
+
+// Wider than the reach of most turns, so that a turn looks at a few cells only.
+constexpr double contactCell = 64;
+
+} // namespace
+
+void ContactScan::build(Creature* first, int worldSize) {
+    creatures.clear();
+    refX.clear();
+    refY.clear();
+    nearRadius.clear();
+    touchRadius.clear();
+    dead.clear();
+    widestTouch = 0;
+    living.reset(worldSize, contactCell);
+    partners.clear();
+    owed.clear();
+    for (Creature* c = first; c != nullptr; c = c->next) push(*c);
+
+    // Partner addresses to indices, through a table open-addressed by a hash of the address.
+    const int n = size();
+    const std::size_t tableSize = std::bit_ceil(static_cast<std::size_t>(2 * n + 2));
+    const int shift = 64 - std::countr_zero(tableSize);
+    auto slotOf = [&](const Creature* c) {
+        return static_cast<std::size_t>(
+            (reinterpret_cast<std::uintptr_t>(c) * 0x9E3779B97F4A7C15ull) >> shift);
+    };
+    slots_.assign(tableSize, -1);
+    for (int i = 0; i < n; ++i) {
+        std::size_t s = slotOf(creatures[i]);
+        while (slots_[s] >= 0) s = (s + 1) & (tableSize - 1);
+        slots_[s] = i;
+    }
+    for (int i = 0; i < n; ++i) {
+        const Creature* partner = creatures[i]->partner;
+        if (partner == nullptr) continue;
+        for (std::size_t s = slotOf(partner); slots_[s] >= 0; s = (s + 1) & (tableSize - 1)) {
+            if (creatures[slots_[s]] == partner) {
+                partners.link(i, slots_[s]);
+                break;
+            }
+        }
+    }
+}
+
+void ContactScan::add(Creature& c) {
+    push(c);
+}
+
+void ContactScan::push(Creature& c) {
+    creatures.push_back(&c);
+    refX.push_back(0);
+    refY.push_back(0);
+    nearRadius.push_back(0);
+    touchRadius.push_back(0);
+    dead.push_back(0);
+    partners.add();
+    update(size() - 1);
+}
+
+void ContactScan::update(int index) {
+    const Creature& c = *creatures[index];
+    const Vec2 r = cornerPoint(c.pos, c.size * 0.5);
+    refX[index] = r.x;
+    refY[index] = r.y;
+    nearRadius[index] = c.size * 3;
+    touchRadius[index] = c.size * 0.5;
+    if (c.energy > 0) {
+        widestTouch = std::max(widestTouch, touchRadius[index]);
+        dead[index] = 0;
+        living.place(index, r.x, r.y);
+    } else if (!dead[index]) {
+        dead[index] = 1;
+        living.remove(index);
+        owed.start(index);
+    }
+}
+
+void ContactScan::settle(int index) {
+    if (!dead[index]) return;
+    const std::int64_t tests = owed.owed(index);
+    applyDeadTests(*creatures[index], static_cast<std::uint64_t>(std::max<std::int64_t>(tests, 0)));
+    owed.start(index);
+}
+
+void ContactScan::settleAll() {
+    for (int i = 0; i < size(); ++i) settle(i);
+}
+
+} // namespace kanimo
