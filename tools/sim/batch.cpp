@@ -44,7 +44,7 @@ void runBlock(const SimOptions& o, std::uint64_t blockStart, std::vector<SeedSum
         w.thread = std::thread([&o, &results, &w, blockStart, t, threads, count] {
             for (std::uint64_t i = t; i < count; i += threads) {
                 const auto seed = static_cast<std::uint32_t>(o.firstSeed + blockStart + i);
-                results[i] = runSeed(seed, o.steps, o.fast, w.stepsDone);
+                results[i] = runSeed(seed, o.steps, o.fast, w.stepsDone, o.settings);
             }
             w.finished.store(true, std::memory_order_release);
         });
@@ -69,11 +69,11 @@ void runBlock(const SimOptions& o, std::uint64_t blockStart, std::vector<SeedSum
 } // namespace
 
 SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
-                    std::atomic<std::uint64_t>& stepsDone) {
+                    std::atomic<std::uint64_t>& stepsDone, const WorldSettings& settings) {
     SeedSummary summary;
     summary.seed = seed;
     summary.steps = steps;
-    World world;
+    World world(settings);
     world.rng.srand(seed);
     seedWorld(world);
     const Clock::time_point start = Clock::now();

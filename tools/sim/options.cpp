@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "settings_option.h"
+
 namespace kanimo {
 
 namespace {
@@ -31,7 +33,7 @@ std::string rangeError(std::string_view name, std::uint64_t min, std::uint64_t m
            std::to_string(max) + ", got '" + std::string(got) + "'";
 }
 
-enum class Kind { Flag, Number, Path, Range };
+enum class Kind { Flag, Number, Path, Range, World };
 
 struct OptionInfo {
     std::string_view name;
@@ -44,6 +46,7 @@ constexpr OptionInfo knownOptions[] = {
     {"--stats", Kind::Path},  {"--seeds", Kind::Range},  {"--jobs", Kind::Number},
     {"--bench", Kind::Flag},  {"--png", Kind::Path},     {"--plain", Kind::Flag},
     {"--frames", Kind::Path}, {"--every", Kind::Number},
+    {"--set", Kind::World},   {"--scale", Kind::World},
 };
 
 const OptionInfo* findOption(std::string_view name) {
@@ -178,6 +181,9 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
         case Kind::Range:
             result.error = parseSeedRange(value, o);
             break;
+        case Kind::World:
+            result.error = applyWorldOption(name, value, o.settings);
+            break;
         case Kind::Path:
             if (value.empty()) {
                 result.error = std::string(name) + " needs a non-empty path";
@@ -191,6 +197,9 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
         if (!result.error.empty()) return result;
     }
     result.error = checkCombination(o, jobsGiven, everyGiven);
+    if (result.error.empty()) {
+        result.error = checkWorldSettings(o.settings, !o.pngPath.empty() || !o.framesDir.empty());
+    }
     return result;
 }
 
@@ -204,6 +213,11 @@ std::string helpText() {
            "  --steps N        run N world steps (0 to 2147483647, default 1000)\n"
            "  --fast           make each step the fast mode's lone contact pass (no cull,\n"
            "                   no refill)\n"
+           "  --set NAME=VALUE set a tuning constant of the world (names and defaults below);\n"
+           "                   may be given many times\n"
+           "  --scale K        a world K times wider at the same density (1 to 64): side\n"
+           "                   600 K, 55 K^2 creatures seeded, 10 K^2 added when 15 K^2 or\n"
+           "                   fewer are left; a --set given later still applies\n"
            "\n"
            "Output:\n"
            "  --dump           print the world after the last step (with --trace, which\n"
@@ -213,7 +227,7 @@ std::string helpText() {
            "                   dead, births, deaths, mean size and energy of the living and\n"
            "                   the share of each segment kind among the living's segments\n"
            "                   (the births of step 0 are the seeded creatures)\n"
-           "  --png FILE       write the final frame as a 601 by 601 PNG\n"
+           "  --png FILE       write the final frame as a PNG of worldSize + 1 pixels square\n"
            "  --frames DIR     write a frame every K steps, step 0 included, to\n"
            "                   DIR/frame-<step>.png, the step number in at least 6 digits\n"
            "                   (frame-000000.png, frame-000010.png, ...)\n"
@@ -241,6 +255,9 @@ std::string helpText() {
            "  <sx> <sy>\n"
            "with doubles in %.17g form, <partner> the partner's index or -1, and <sx> <sy>\n"
            "the sums of the segment positions in limb order.\n"
+           "\n"
+           "World settings for --set, with their defaults:\n" +
+           settingsHelp() +
            "\n"
            "Bad options or unwritable paths end the program with status 2.\n";
 }

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "world/settings.h"
+
 namespace kanimo {
 
 // What one invocation of kanimo-sim asks for. Defaults are those of a plain run.
@@ -26,6 +28,7 @@ struct SimOptions {
     bool plain = false;
     std::string framesDir;
     int every = 1;
+    WorldSettings settings; // as --set and --scale leave them
 };
 
 struct ParsedOptions {

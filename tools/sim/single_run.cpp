@@ -53,7 +53,11 @@ class RunOutput {
             if (!stats_) return fail(cannotOpen(options_.statsPath));
             statsText_ = statsHeader();
         }
-        if (!options_.pngPath.empty() || !options_.framesDir.empty()) picture_.setSize(601, 601);
+        if (!options_.pngPath.empty() || !options_.framesDir.empty()) {
+            // The whole world, 0 to its side on both axes.
+            const int side = options_.settings.worldSize + 1;
+            picture_.setSize(side, side);
+        }
         return true;
     }
 
@@ -127,7 +131,7 @@ int runSingleWorld(const SimOptions& o, std::uint32_t seed, std::FILE* out, std:
     RunOutput output(o, out, err);
     if (!output.open()) return 2;
 
-    World world;
+    World world(o.settings);
     world.rng.srand(seed);
     seedWorld(world);
     StepReport seeded;
