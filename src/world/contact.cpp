@@ -1,9 +1,14 @@
 #include "world/contact.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "base/geometry.h"
 #include "creature/creature.h"
@@ -137,12 +142,52 @@ bool visit(World& world, const Turn& turn, Creature& q) {
     return meet(world, turn, q);
 }
 
+// Hands the living from `from` on whose reference points lie in the rectangle to
+// `consider`, in list order. The rectangle test runs two creatures at a time and without
+// branches over the flat arrays; only those inside are looked at further.
+template <class Consider>
+void sweep(const ContactScan& scan, int from, double left, double top, double right,
+           double bottom, Consider&& consider) {
+    const int n = scan.size();
+    const double* refX = scan.refX.data();
+    const double* refY = scan.refY.data();
+    auto inside = [&](int j) -> std::uint64_t {
+        return refX[j] >= left && refX[j] <= right && refY[j] >= top && refY[j] <= bottom;
+    };
+#if defined(__SSE2__)
+    const __m128d l = _mm_set1_pd(left);
+    const __m128d r = _mm_set1_pd(right);
+    const __m128d t = _mm_set1_pd(top);
+    const __m128d b = _mm_set1_pd(bottom);
+#endif
+    for (int begin = from; begin < n; begin += 64) {
+        const int end = std::min(begin + 64, n);
+        std::uint64_t bits = 0;
+        int j = begin;
+#if defined(__SSE2__)
+        for (; j + 1 < end; j += 2) {
+            const __m128d qx = _mm_loadu_pd(refX + j);
+            const __m128d qy = _mm_loadu_pd(refY + j);
+            const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(qx, l), _mm_cmple_pd(qx, r)),
+                                          _mm_and_pd(_mm_cmpge_pd(qy, t), _mm_cmple_pd(qy, b)));
+            bits |= static_cast<std::uint64_t>(_mm_movemask_pd(in)) << (j - begin);
+        }
+#endif
+        for (; j < end; ++j) bits |= inside(j) << (j - begin);
+        for (; bits != 0; bits &= bits - 1) {
+            const int k = begin + std::countr_zero(bits);
+            if (!scan.isDead(k)) consider(k);
+        }
+    }
+}
+
 // Lists, from `from` on and in list order, the creatures that the turn must visit: the
 // living that p may touch or may strike, that is those within reach of the touch test, or
 // of the near test and p's limb box (a visit to any other living creature would change
 // nothing), and the dead that a partner link may spare from the turn's dead test. Every
-// other dead creature is owed the test and gets it through the tally. The grid hands out
-// the living inside one rectangle around both reaches, which are then tested in full.
+// other dead creature is owed the test and gets it through the tally. The grid, or in a
+// small world a sweep, hands out the living inside one rectangle around both reaches,
+// which are then tested in full.
 void collectVisits(ContactScan& scan, const Turn& turn, int from) {
     const Creature& p = turn.p;
     const LimbBox& box = turn.limbs;
@@ -165,7 +210,7 @@ void collectVisits(ContactScan& scan, const Turn& turn, int from) {
 
     std::vector<int>& visits = scan.visits;
     visits.clear();
-    scan.living.query(left, top, right, bottom, [&](int k) {
+    auto consider = [&](int k) {
         if (k < from || k == turn.index) return;
         const double dx = rp.x - refX[k];
         const double dy = rp.y - refY[k];
@@ -176,7 +221,12 @@ void collectVisits(ContactScan& scan, const Turn& turn, int from) {
         const bool strike =
             mNear >= 0 && d2 <= mNear * mNear && box.mayReach(refX[k], refY[k], touchRadius[k]);
         if (touch || strike) visits.push_back(k);
-    });
+    };
+    if (scan.gridded) {
+        scan.living.query(left, top, right, bottom, consider);
+    } else {
+        sweep(scan, from, left, top, right, bottom, consider);
+    }
     // A dead partner is spared only while p still names it, and a contact on the way can
     // change that, so these are looked at in their place in the list.
     auto linked = [&](int k) {

@@ -14,6 +14,7 @@ namespace {
 
 // Wider than the reach of most turns, so that a turn looks at a few cells only.
 constexpr double contactCell = 64;
+constexpr int griddedFrom = 256; // creatures in the list
 
 } // namespace
 
@@ -28,6 +29,9 @@ void ContactScan::build(Creature* first, int worldSize) {
     living.reset(worldSize, contactCell);
     partners.clear();
     owed.clear();
+    int length = 0;
+    for (const Creature* c = first; c != nullptr; c = c->next) ++length;
+    gridded = length >= griddedFrom;
     for (Creature* c = first; c != nullptr; c = c->next) push(*c);
 
     // Partner addresses to indices, through a table open-addressed by a hash of the address.
@@ -81,10 +85,10 @@ void ContactScan::update(int index) {
     if (c.energy > 0) {
         widestTouch = std::max(widestTouch, touchRadius[index]);
         dead[index] = 0;
-        living.place(index, r.x, r.y);
+        if (gridded) living.place(index, r.x, r.y);
     } else if (!dead[index]) {
         dead[index] = 1;
-        living.remove(index);
+        if (gridded) living.remove(index);
         owed.start(index);
     }
 }

@@ -25,6 +25,9 @@ struct ContactScan {
     std::vector<char> dead;
     double widestTouch = 0; // no touch radius in the scan is larger
 
+    // The grid pays off in big worlds only: below a few hundred creatures a turn sweeps the
+    // flat arrays faster than it walks cells, and the grid is not kept at all.
+    bool gridded = false;
     CellGrid living;
     PartnerLinks partners;
     DeadTally owed;
