@@ -297,6 +297,32 @@ void meetAll(World& world, ContactScan& scan, const Turn& turn) {
     }
 }
 
+// A big world's creatures are far more than any cache holds, and the list leads from one
+// to the next through memory the processor cannot guess. The scan knows the turns ahead,
+// so each turn asks for the creature of a turn some way ahead, and for the parts of its
+// body that its tick reads once its own record is there, so that they are on their way
+// by the time their turn comes.
+void fetchAhead(const ContactScan& scan, int index) {
+    constexpr int recordAhead = 8;
+    constexpr int bodyAhead = 4;
+    if (index + recordAhead < scan.size()) {
+        const Creature* c = scan.creatures[index + recordAhead];
+        __builtin_prefetch(&c->next);
+        __builtin_prefetch(&c->size);
+        __builtin_prefetch(&c->doomed);
+        __builtin_prefetch(&c->segments);
+        __builtin_prefetch(&c->limbEffects);
+    }
+    if (index + bodyAhead < scan.size()) {
+        const Creature* c = scan.creatures[index + bodyAhead];
+        __builtin_prefetch(c->segments.get());
+        __builtin_prefetch(c->limbAngles.get());
+        __builtin_prefetch(c->limbEffects.speedTerms.data());
+        __builtin_prefetch(c->limbEffects.driveTerms.data());
+        __builtin_prefetch(c->steeringMemo.get());
+    }
+}
+
 // A tick's end as a death, when it is one.
 void noteTickEnd(World& world, Creature& p, TickEnd end, StepObserver* observer) {
     switch (end) {
@@ -320,6 +346,7 @@ int contactPass(World& world, StepObserver* observer) {
     for (Creature* p = world.listHead; p != nullptr; p = p->next, ++index) {
         if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
 
+        if (scan.gridded) fetchAhead(scan, index);
         meetAll(world, scan, Turn{*p, index, LimbBox(*p), observer});
 
         if (p->partner != nullptr &&
@@ -327,11 +354,11 @@ int contactPass(World& world, StepObserver* observer) {
                 static_cast<double>(world.settings.contactRange)) {
             p->partner = nullptr;
         }
-        scan.settle(index); // the tick reads the size
+        scan.settleForTick(index);
         const TickEnd end = creatureTick(world.settings, world.rng, world.boostBudget, *p);
         noteTickEnd(world, *p, end, observer);
         if (p->partner == nullptr) scan.partners.link(index, -1);
-        scan.update(index); // the tick moved and resized p
+        scan.ticked(index); // the tick moved and resized p
 
         // Offspring join the list, and the scan, at once: they get their turn in this pass.
         if (end == TickEnd::split) {

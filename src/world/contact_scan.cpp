@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "base/geometry.h"
 #include "creature/creature.h"
 #include "creature/dying.h"
+#include "creature/tick.h"
 
 namespace kanimo {
 
@@ -29,6 +31,7 @@ void ContactScan::build(Creature* first, int worldSize) {
     living.reset(worldSize, contactCell);
     partners.clear();
     owed.clear();
+    sinceZero_.clear();
     int length = 0;
     for (const Creature* c = first; c != nullptr; c = c->next) ++length;
     gridded = length >= griddedFrom;
@@ -93,15 +96,52 @@ void ContactScan::update(int index) {
     }
 }
 
-void ContactScan::settle(int index) {
+void ContactScan::settleForTick(int index) {
     if (!dead[index]) return;
     const std::int64_t tests = owed.owed(index);
-    applyDeadTests(*creatures[index], static_cast<std::uint64_t>(std::max<std::int64_t>(tests, 0)));
+    Creature& c = *creatures[index];
+    if (tests > 0 && !(c.size > 0)) {
+        // Whatever the tests would leave is below 0 too, and the tick's first dead test
+        // then sets it to 0: only the turning they stop is left to do.
+        c.turnRate = 0;
+    } else {
+        applyDeadTests(c, static_cast<std::uint64_t>(std::max<std::int64_t>(tests, 0)));
+    }
     owed.start(index);
 }
 
+void ContactScan::ticked(int index) {
+    update(index);
+    // A dead creature's tick takes its size to 0 and then lowers it once, unless it was
+    // still above 0.2.
+    if (sinceZero_.size() < creatures.size()) sinceZero_.resize(creatures.size(), -1);
+    const double lowered = fromZero(1);
+    const bool zeroed = dead[index] && std::memcmp(&creatures[index]->size, &lowered, sizeof lowered) == 0;
+    sinceZero_[index] = zeroed ? 1 : -1;
+}
+
+double ContactScan::fromZero(std::int64_t tests) {
+    while (static_cast<std::int64_t>(fromZero_.size()) <= tests) {
+        fromZero_.push_back(fromZero_.back() - deadShrink);
+    }
+    return fromZero_[tests];
+}
+
 void ContactScan::settleAll() {
-    for (int i = 0; i < size(); ++i) settle(i);
+    for (int i = 0; i < size(); ++i) {
+        if (!dead[i]) continue;
+        const std::int64_t tests = std::max<std::int64_t>(owed.owed(i), 0);
+        if (tests == 0) continue;
+        const std::int64_t known = i < static_cast<int>(sinceZero_.size()) ? sinceZero_[i] : -1;
+        if (known >= 0) {
+            Creature& c = *creatures[i];
+            c.size = fromZero(known + tests);
+            c.turnRate = 0;
+        } else {
+            applyDeadTests(*creatures[i], static_cast<std::uint64_t>(tests));
+        }
+        owed.start(i);
+    }
 }
 
 } // namespace kanimo

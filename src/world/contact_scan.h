@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "world/cell_grid.h"
@@ -39,8 +40,12 @@ struct ContactScan {
     void add(Creature& c);
     // After the creature at `index` moved, resized, died or came back to life.
     void update(int index);
-    // Pays a dead creature the tests it is owed, before its size is read.
-    void settle(int index);
+    // Pays a dead creature the tests it is owed right before its tick, which reads the
+    // size first thing.
+    void settleForTick(int index);
+    // After the tick of the creature at `index`.
+    void ticked(int index);
+    // Pays every dead creature what it is owed, at the end of the pass.
     void settleAll();
 
     bool isDead(int index) const { return dead[index] != 0; }
@@ -48,7 +53,14 @@ struct ContactScan {
 
   private:
     void push(Creature& c);
+    double fromZero(std::int64_t tests);
+
     std::vector<int> slots_; // build's table from addresses to indices
+    // Per creature: the tests its size has taken since its tick set it to 0, or -1 when
+    // it is not known to be one of those.
+    std::vector<std::int64_t> sinceZero_;
+    // 0 after 0, 1, 2 ... tests: what the sizes of the long dead run through.
+    std::vector<double> fromZero_{0.0};
 };
 
 } // namespace kanimo
