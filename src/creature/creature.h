@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -106,9 +107,12 @@ struct Creature {
     int segmentCount = 0;
 
     // The distinct segment angles of the body, so that the limb pass takes one sine and
-    // cosine per distinct angle instead of one per segment.
-    std::unique_ptr<double[]> limbAngles;
+    // cosine per distinct angle instead of one per segment. After the angles come their
+    // cosines and then their sines for the swing `limbTrigSwing`, kept because a creature
+    // that does not turn, the dead above all, keeps its swing from tick to tick.
+    std::unique_ptr<double[]> limbAngles; // 3 x limbAngleCount
     int limbAngleCount = 0;
+    double limbTrigSwing = std::numeric_limits<double>::quiet_NaN(); // none worked out yet
 
     LimbEffects limbEffects;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "creature/creature.h"
 #include "creature/rules.h"
@@ -47,13 +48,18 @@ void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
     if (c.firstLimb == nullptr) return;
 
     // Segments that share an angle share its sine and cosine: the argument, and so the
-    // value, is the same for all of them in this tick.
-    double cosines[maxBodySegments];
-    double sines[maxBodySegments];
-    for (int i = 0; i < c.limbAngleCount; ++i) {
-        const double r = (c.limbAngles[i] - c.swing) * degreesToRadians;
-        cosines[i] = std::cos(r);
-        sines[i] = std::sin(r);
+    // value, is the same for all of them in this tick, and in every tick with the same
+    // swing.
+    const int count = c.limbAngleCount;
+    double* cosines = c.limbAngles.get() + count;
+    double* sines = cosines + count;
+    if (std::memcmp(&c.swing, &c.limbTrigSwing, sizeof c.swing) != 0) {
+        for (int i = 0; i < count; ++i) {
+            const double r = (c.limbAngles[i] - c.swing) * degreesToRadians;
+            cosines[i] = std::cos(r);
+            sines[i] = std::sin(r);
+        }
+        c.limbTrigSwing = c.swing;
     }
 
     for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb) {
