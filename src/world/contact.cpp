@@ -257,12 +257,12 @@ std::int64_t testsOfADeadTurn(const ContactScan& scan, int index, int after) {
 // for every creature its partner links do not exempt; a p that dies on the way, bitten
 // back by its own limb, shrinks so for the rest of the list and lowers none of the dead
 // there.
-void meetAll(World& world, ContactScan& scan, const Turn& turn) {
-    Creature& p = turn.p;
+void meetAll(World& world, ContactScan& scan, Creature& p, int index, StepObserver* observer) {
     if (!(p.energy > 0)) {
-        scan.owed.add(turn.index, testsOfADeadTurn(scan, turn.index, -1));
+        scan.owed.add(index, testsOfADeadTurn(scan, index, -1));
         return;
     }
+    const Turn turn{p, index, LimbBox(p), observer};
     ++scan.owed.livingTurns;
     collectVisits(scan, turn, 0);
     std::size_t at = 0;
@@ -347,7 +347,7 @@ int contactPass(World& world, StepObserver* observer) {
         if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
 
         if (scan.gridded) fetchAhead(scan, index);
-        meetAll(world, scan, Turn{*p, index, LimbBox(*p), observer});
+        meetAll(world, scan, *p, index, observer);
 
         if (p->partner != nullptr &&
             distance(p->pos.x, p->pos.y, p->partner->pos.x, p->partner->pos.y) >

@@ -15,9 +15,11 @@ void DeadTally::clear() {
 
 void DeadTally::start(int index) {
     if (index >= static_cast<int>(since_.size())) {
-        since_.resize(index + 1, 0);
-        extra_.resize(index + 1, 0);
-        cutBase_.resize(index + 1, 0);
+        // Grown ahead, as the scan that calls this grows one creature at a time.
+        const std::size_t size = std::max<std::size_t>(2 * static_cast<std::size_t>(index), 64);
+        since_.resize(size, 0);
+        extra_.resize(size, 0);
+        cutBase_.resize(size, 0);
     }
     since_[index] = livingTurns;
     extra_[index] = 0;
@@ -39,6 +41,7 @@ void DeadTally::cutShort(int from) {
 }
 
 std::int64_t DeadTally::cutsAt(int index) const {
+    if (cutStarts_.empty()) return 0;
     std::int64_t sum = 0;
     for (int i = std::min(index + 1, static_cast<int>(cuts_.size()) - 1); i > 0; i -= i & -i) {
         sum += cuts_[i];
