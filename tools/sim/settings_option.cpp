@@ -43,10 +43,10 @@ constexpr SettingField fields[] = {
     {"refillCount", &WorldSettings::refillCount, nullptr, 0, mostCreatures},
 };
 
-// The shortest text that reads back as the same double.
+// The shortest text without an exponent that reads back as the same double.
 std::string number(double v) {
     char text[32];
-    const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed);
     return ec == std::errc() ? std::string(text, end) : std::string();
 }
 
