@@ -39,6 +39,7 @@ void indexLimbAngles(Creature& creature) {
     std::copy(distinct, distinct + count, creature.limbAngles.get());
     creature.limbAngleCount = count;
     creature.limbTrigSwing = std::numeric_limits<double>::quiet_NaN();
+    creature.limbRest = LimbRest{};
 }
 
 // A segment's strength f = 10 - depth, times a rate, times effectScale. Each product is

@@ -72,6 +72,16 @@ struct LimbEffects {
     std::vector<double> boostGrowth; // f x 0.002 x 0.1
 };
 
+// What the limb pass placed the segments from at its last run, and how many runs in a row
+// had the same (see updateLimbs).
+struct LimbRest {
+    double x = std::numeric_limits<double>::quiet_NaN();
+    double y = 0.0;
+    double size = 0.0;
+    double factor = 0.0;
+    int runs = 0;
+};
+
 struct Creature {
     Creature* next = nullptr;
     Creature* partner = nullptr; // refers, never owns
@@ -113,6 +123,7 @@ struct Creature {
     std::unique_ptr<double[]> limbAngles; // 3 x limbAngleCount
     int limbAngleCount = 0;
     double limbTrigSwing = std::numeric_limits<double>::quiet_NaN(); // none worked out yet
+    LimbRest limbRest;
 
     LimbEffects limbEffects;
 

@@ -42,6 +42,14 @@ void applyLimbEffects(int& boostBudget, Creature& c) {
     boostBudget = boostBudget - boosts;
 }
 
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Runs in a row with the same inputs after which every chain has settled: the last step
+// of the longest chain moves for the last time in the run after this many.
+constexpr int settledRuns = genomeColumns + 3;
+
 } // namespace
 
 void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
@@ -53,13 +61,31 @@ void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
     const int count = c.limbAngleCount;
     double* cosines = c.limbAngles.get() + count;
     double* sines = cosines + count;
-    if (std::memcmp(&c.swing, &c.limbTrigSwing, sizeof c.swing) != 0) {
+    const bool sameSwing = sameBits(c.swing, c.limbTrigSwing);
+    if (!sameSwing) {
         for (int i = 0; i < count; ++i) {
             const double r = (c.limbAngles[i] - c.swing) * degreesToRadians;
             cosines[i] = std::cos(r);
             sines[i] = std::sin(r);
         }
         c.limbTrigSwing = c.swing;
+    }
+
+    // A segment's place and size follow from the body's place, size and swing and from
+    // where its parent was one tick before. While those stay the same, the heads settle
+    // after two ticks and each step down a chain one tick later; from then on the pass
+    // would write what is already there, as it does for every long dead creature.
+    LimbRest& rest = c.limbRest;
+    const bool same = sameSwing && sameBits(c.pos.x, rest.x) && sameBits(c.pos.y, rest.y) &&
+                      sameBits(c.size, rest.size) && sameBits(rules.limbSizeFactor, rest.factor);
+    rest.runs = same ? std::min(rest.runs + 1, settledRuns) : 0;
+    rest.x = c.pos.x;
+    rest.y = c.pos.y;
+    rest.size = c.size;
+    rest.factor = rules.limbSizeFactor;
+    if (rest.runs >= settledRuns) {
+        applyLimbEffects(boostBudget, c);
+        return;
     }
 
     for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb) {
