@@ -315,10 +315,16 @@ void fetchAhead(const ContactScan& scan, int index) {
     }
     if (index + bodyAhead < scan.size()) {
         const Creature* c = scan.creatures[index + bodyAhead];
-        __builtin_prefetch(c->segments.get());
+        // The segments are read from end to end, by the limb box and by the tick.
+        const char* segments = reinterpret_cast<const char*>(c->segments.get());
+        const std::size_t bytes = sizeof(Segment) * static_cast<std::size_t>(c->segmentCount);
+        for (std::size_t at = 0; at < bytes; at += 64) __builtin_prefetch(segments + at);
         __builtin_prefetch(c->limbAngles.get());
-        __builtin_prefetch(c->limbEffects.speedTerms.data());
-        __builtin_prefetch(c->limbEffects.driveTerms.data());
+        const LimbEffects& e = c->limbEffects;
+        for (const std::vector<double>* terms :
+             {&e.speedTerms, &e.driveTerms, &e.boostEnergy, &e.boostGrowth}) {
+            __builtin_prefetch(terms->data());
+        }
         __builtin_prefetch(c->steeringMemo.get());
     }
 }
