@@ -42,6 +42,31 @@ void applyLimbEffects(int& boostBudget, Creature& c) {
     boostBudget = boostBudget - boosts;
 }
 
+// Each chain segment starts from where its parent was before this tick's push, so the
+// chain trails behind a moving body. A chain's parent is always the segment before it, so
+// that place and the parent's size are carried along the chain.
+void placeSegments(const CreatureRules& rules, Creature& c, const double* cosines,
+                   const double* sines) {
+    for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb) {
+        head->size = c.size * rules.limbSizeFactor;
+        const int slot = head->angleSlot;
+        Vec2 origin = head->pos;
+        head->pushPosition(
+            Vec2(c.pos.x + cosines[slot] * head->reach, c.pos.y - sines[slot] * head->reach));
+        head->reach = c.size * 0.6;
+        double size = head->size;
+        for (Segment* s = head->next; s != nullptr; s = s->next) {
+            const Vec2 previous = s->pos;
+            const double d = s->reach * 0.1;
+            s->pushPosition(
+                Vec2(origin.x + cosines[s->angleSlot] * d, origin.y - sines[s->angleSlot] * d));
+            origin = previous;
+            size = size * 0.9;
+            s->size = size;
+        }
+    }
+}
+
 bool sameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -83,32 +108,7 @@ void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
     rest.y = c.pos.y;
     rest.size = c.size;
     rest.factor = rules.limbSizeFactor;
-    if (rest.runs >= settledRuns) {
-        applyLimbEffects(boostBudget, c);
-        return;
-    }
-
-    for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb) {
-        head->size = c.size * rules.limbSizeFactor;
-        const int slot = head->angleSlot;
-        // Each chain segment starts from where its parent was before this tick's push, so
-        // the chain trails behind a moving body. A chain's parent is always the segment
-        // before it, so that place and the parent's size are carried along the chain.
-        Vec2 origin = head->pos;
-        head->pushPosition(
-            Vec2(c.pos.x + cosines[slot] * head->reach, c.pos.y - sines[slot] * head->reach));
-        head->reach = c.size * 0.6;
-        double size = head->size;
-        for (Segment* s = head->next; s != nullptr; s = s->next) {
-            const Vec2 previous = s->pos;
-            const double d = s->reach * 0.1;
-            s->pushPosition(
-                Vec2(origin.x + cosines[s->angleSlot] * d, origin.y - sines[s->angleSlot] * d));
-            origin = previous;
-            size = size * 0.9;
-            s->size = size;
-        }
-    }
+    if (rest.runs < settledRuns) placeSegments(rules, c, cosines, sines);
     applyLimbEffects(boostBudget, c);
 }
 

@@ -22,23 +22,22 @@ constexpr int griddedFrom = 256; // creatures in the list
 
 void ContactScan::build(Creature* first, int worldSize) {
     creatures.clear();
-    refX.clear();
-    refY.clear();
-    nearRadius.clear();
-    touchRadius.clear();
-    dead.clear();
+    for (Creature* c = first; c != nullptr; c = c->next) creatures.push_back(c);
+    const int n = size();
+    refX.resize(n);
+    refY.resize(n);
+    nearRadius.resize(n);
+    touchRadius.resize(n);
+    dead.assign(n, 0);
+    sinceZero_.assign(n, -1);
     widestTouch = 0;
-    living.reset(worldSize, contactCell);
-    partners.clear();
+    gridded = n >= griddedFrom;
+    if (gridded) living.reset(worldSize, contactCell);
+    partners.reset(n);
     owed.clear();
-    sinceZero_.clear();
-    int length = 0;
-    for (const Creature* c = first; c != nullptr; c = c->next) ++length;
-    gridded = length >= griddedFrom;
-    for (Creature* c = first; c != nullptr; c = c->next) push(*c);
+    for (int i = 0; i < n; ++i) update(i);
 
     // Partner addresses to indices, through a table open-addressed by a hash of the address.
-    const int n = size();
     const std::size_t tableSize = std::bit_ceil(static_cast<std::size_t>(2 * n + 2));
     const int shift = 64 - std::countr_zero(tableSize);
     auto slotOf = [&](const Creature* c) {
@@ -74,6 +73,7 @@ void ContactScan::push(Creature& c) {
     nearRadius.push_back(0);
     touchRadius.push_back(0);
     dead.push_back(0);
+    sinceZero_.push_back(-1);
     partners.add();
     update(size() - 1);
 }
@@ -114,9 +114,9 @@ void ContactScan::ticked(int index) {
     update(index);
     // A dead creature's tick takes its size to 0 and then lowers it once, unless it was
     // still above 0.2.
-    if (sinceZero_.size() < creatures.size()) sinceZero_.resize(creatures.size(), -1);
-    const double lowered = fromZero(1);
-    const bool zeroed = dead[index] && std::memcmp(&creatures[index]->size, &lowered, sizeof lowered) == 0;
+    constexpr double zeroLowered = 0.0 - deadShrink;
+    const double size = creatures[index]->size;
+    const bool zeroed = dead[index] && std::memcmp(&size, &zeroLowered, sizeof size) == 0;
     sinceZero_[index] = zeroed ? 1 : -1;
 }
 
@@ -132,7 +132,7 @@ void ContactScan::settleAll() {
         if (!dead[i]) continue;
         const std::int64_t tests = std::max<std::int64_t>(owed.owed(i), 0);
         if (tests == 0) continue;
-        const std::int64_t known = i < static_cast<int>(sinceZero_.size()) ? sinceZero_[i] : -1;
+        const std::int64_t known = sinceZero_[i];
         if (known >= 0) {
             Creature& c = *creatures[i];
             c.size = fromZero(known + tests);

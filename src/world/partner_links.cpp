@@ -2,11 +2,11 @@
 
 namespace kanimo {
 
-void PartnerLinks::clear() {
-    partner_.clear();
-    firstNamer_.clear();
-    nextNamer_.clear();
-    previousNamer_.clear();
+void PartnerLinks::reset(int n) {
+    partner_.assign(n, -1);
+    firstNamer_.assign(n, -1);
+    nextNamer_.assign(n, -1);
+    previousNamer_.assign(n, -1);
 }
 
 void PartnerLinks::add() {

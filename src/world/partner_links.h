@@ -9,7 +9,8 @@ namespace kanimo {
 // what a dead creature's turn does without visiting the whole list.
 class PartnerLinks {
   public:
-    void clear();
+    // n creatures without partners.
+    void reset(int n);
     // A creature at the next index, without a partner yet.
     void add();
     // Makes `partner` (-1: none) the partner of `index`.
