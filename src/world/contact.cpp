@@ -297,39 +297,6 @@ void meetAll(World& world, ContactScan& scan, Creature& p, int index, StepObserv
     }
 }
 
-// A big world's creatures are far more than any cache holds, and the list leads from one
-// to the next through memory the processor cannot guess. The scan knows the turns ahead,
-// so each turn asks for the creature of a turn some way ahead, and for the parts of its
-// body that its tick reads once its own record is there, so that they are on their way
-// by the time their turn comes. (On this machine that gains less than a tenth: most of
-// the wait is the translation of addresses spread over hundreds of megabytes.)
-void fetchAhead(const ContactScan& scan, int index) {
-    constexpr int recordAhead = 8;
-    constexpr int bodyAhead = 4;
-    if (index + recordAhead < scan.size()) {
-        const Creature* c = scan.creatures[index + recordAhead];
-        __builtin_prefetch(&c->next);
-        __builtin_prefetch(&c->size);
-        __builtin_prefetch(&c->doomed);
-        __builtin_prefetch(&c->segments);
-        __builtin_prefetch(&c->limbEffects);
-    }
-    if (index + bodyAhead < scan.size()) {
-        const Creature* c = scan.creatures[index + bodyAhead];
-        // The segments are read from end to end, by the limb box and by the tick.
-        const char* segments = reinterpret_cast<const char*>(c->segments.get());
-        const std::size_t bytes = sizeof(Segment) * static_cast<std::size_t>(c->segmentCount);
-        for (std::size_t at = 0; at < bytes; at += 64) __builtin_prefetch(segments + at);
-        __builtin_prefetch(c->limbAngles.get());
-        const LimbEffects& e = c->limbEffects;
-        for (const std::vector<double>* terms :
-             {&e.speedTerms, &e.driveTerms, &e.boostEnergy, &e.boostGrowth}) {
-            __builtin_prefetch(terms->data());
-        }
-        __builtin_prefetch(c->steeringMemo.get());
-    }
-}
-
 // A tick's end as a death, when it is one.
 void noteTickEnd(World& world, Creature& p, TickEnd end, StepObserver* observer) {
     switch (end) {
@@ -353,7 +320,6 @@ int contactPass(World& world, StepObserver* observer) {
     for (Creature* p = world.listHead; p != nullptr; p = p->next, ++index) {
         if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
 
-        if (scan.gridded) fetchAhead(scan, index);
         meetAll(world, scan, *p, index, observer);
 
         if (p->partner != nullptr &&
