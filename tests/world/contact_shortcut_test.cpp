@@ -61,6 +61,7 @@ struct Run {
     Layout layout = Layout::asSeeded;
     StepKind kind = StepKind::world;
     int scale = 1; // the world this many times wider at the same density
+    double baseSpeed = WorldSettings{}.baseSpeed;
 };
 
 void lay(World& w, Layout layout) {
@@ -98,6 +99,7 @@ void compareRuns(const Run& run) {
         w->settings.initialPopulation = run.population * run.scale * run.scale;
         w->settings.refillThreshold *= run.scale * run.scale;
         w->settings.refillCount *= run.scale * run.scale;
+        w->settings.baseSpeed = run.baseSpeed;
         seedWorld(*w);
         lay(*w, run.layout);
     }
@@ -128,6 +130,8 @@ TEST(ContactShortcuts, MatchThePlainPassOnBigAndMostlyDeadWorlds) {
     compareRuns({7, 120, 40, Layout::crowded, StepKind::fast});
     compareRuns({2, 55, 700, Layout::asSeeded, StepKind::fast});
     compareRuns({8, 200, 20, Layout::mostlyDead, StepKind::world, 2});
+    // Without a base speed a dead creature's feeding segments can bring it back to life.
+    compareRuns({9, 300, 60, Layout::mostlyDead, StepKind::fast, 1, 0.0});
 }
 
 } // namespace
