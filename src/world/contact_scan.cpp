@@ -63,10 +63,6 @@ void ContactScan::build(Creature* first, int worldSize) {
 }
 
 void ContactScan::add(Creature& c) {
-    push(c);
-}
-
-void ContactScan::push(Creature& c) {
     creatures.push_back(&c);
     refX.push_back(0);
     refY.push_back(0);
@@ -137,6 +133,7 @@ void ContactScan::settleAll() {
             Creature& c = *creatures[i];
             c.size = fromZero(known + tests);
             c.turnRate = 0;
+            sinceZero_[i] = known + tests;
         } else {
             applyDeadTests(*creatures[i], static_cast<std::uint64_t>(tests));
         }

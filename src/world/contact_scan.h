@@ -40,8 +40,7 @@ struct ContactScan {
     void add(Creature& c);
     // After the creature at `index` moved, resized, died or came back to life.
     void update(int index);
-    // Pays a dead creature the tests it is owed right before its tick, which reads the
-    // size first thing.
+    // Pays a dead creature the tests it is owed, right before its tick reads its size.
     void settleForTick(int index);
     // After the tick of the creature at `index`.
     void ticked(int index);
@@ -52,7 +51,6 @@ struct ContactScan {
     int size() const { return static_cast<int>(creatures.size()); }
 
   private:
-    void push(Creature& c);
     double fromZero(std::int64_t tests);
 
     std::vector<int> slots_; // build's table from addresses to indices
