@@ -44,11 +44,11 @@ class CellGrid {
     }
 
     double cellSize_ = 1;
-    int side_ = 1;               // cells along each axis
-    std::vector<int> first_;     // per cell: an index in it, or -1
-    std::vector<int> next_;      // per index: the next one in its cell, or -1
-    std::vector<int> previous_;  // per index: the one before it in its cell, or -1
-    std::vector<int> cellOf_;    // per index: its cell, or -1 when it is not in the grid
+    int side_ = 1;              // cells along each axis
+    std::vector<int> first_;    // per cell: an index in it, or -1
+    std::vector<int> next_;     // per index: the next one in its cell, or -1
+    std::vector<int> previous_; // per index: the one before it in its cell, or -1
+    std::vector<int> cellOf_;   // per index: its cell, or -1 when it is not in the grid
 };
 
 } // namespace kanimo

@@ -146,8 +146,8 @@ bool visit(World& world, const Turn& turn, Creature& q) {
 // `consider`, in list order. The rectangle test runs two creatures at a time and without
 // branches over the flat arrays; only those inside are looked at further.
 template <class Consider>
-void sweep(const ContactScan& scan, int from, double left, double top, double right,
-           double bottom, Consider&& consider) {
+void sweep(const ContactScan& scan, int from, double left, double top, double right, double bottom,
+           Consider&& consider) {
     const int n = scan.size();
     const double* refX = scan.refX.data();
     const double* refY = scan.refY.data();

@@ -17,8 +17,7 @@ class PartnerLinks {
     void link(int index, int partner);
     int partnerOf(int index) const { return partner_[index]; }
 
-    template <class Visit>
-    void forEachNamer(int index, Visit&& visit) const {
+    template <class Visit> void forEachNamer(int index, Visit&& visit) const {
         for (int q = firstNamer_[index]; q >= 0; q = nextNamer_[q]) visit(q);
     }
 

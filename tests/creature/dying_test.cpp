@@ -28,8 +28,8 @@ void expectSame(double size, std::uint64_t times) {
 
 TEST(Dying, ShrunkSizeMatchesTheTestsOneAtATime) {
     // Sizes on both sides of 0, across binade edges and the halfway case of [0.5, 1).
-    for (double size : {0.0, -0.0, 0.1, 0.2, 0.5, 0.7, 1.0, 12.0, 25.0, 24.123456789, -0.2,
-                        -0.05, -1e-300, 4e-320, 0x1p-1, 0x1p4, -0x1p6}) {
+    for (double size : {0.0, -0.0, 0.1, 0.2, 0.5, 0.7, 1.0, 12.0, 25.0, 24.123456789, -0.2, -0.05,
+                        -1e-300, 4e-320, 0x1p-1, 0x1p4, -0x1p6}) {
         for (std::uint64_t times : {0u, 1u, 2u, 3u, 7u, 64u, 125u, 126u, 1000u, 40000u}) {
             expectSame(size, times);
         }

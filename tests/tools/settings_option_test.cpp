@@ -18,8 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(SettingsOption, SetsEveryFieldAndScalesInOrder) {
-    ParsedOptions p = parseOptions({"--set", "baseSpeed=5.5", "--set=maxTurn=0",
-                                    "--set", "initialTurn=-360", "--set", "maxSpeed=1e3"});
+    ParsedOptions p = parseOptions({"--set", "baseSpeed=5.5", "--set=maxTurn=0", "--set",
+                                    "initialTurn=-360", "--set", "maxSpeed=1e3"});
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.options.settings.baseSpeed, 5.5);
     EXPECT_EQ(p.options.settings.maxTurn, 0);
@@ -52,7 +52,8 @@ TEST(SettingsOption, RefusesWithOneLine) {
     } cases[] = {
         {{"--set", "speed=3"}, "--set knows no setting 'speed' (see --help)"},
         {{"--set", "worldSize"}, "--set needs NAME=VALUE, got 'worldSize'"},
-        {{"--set", "worldSize=0"}, "--set worldSize needs a whole number from 1 to 1000000, got '0'"},
+        {{"--set", "worldSize=0"},
+         "--set worldSize needs a whole number from 1 to 1000000, got '0'"},
         {{"--set", "worldSize=1000001"},
          "--set worldSize needs a whole number from 1 to 1000000, got '1000001'"},
         {{"--set", "lifespan=1.5"},

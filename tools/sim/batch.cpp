@@ -68,8 +68,8 @@ void runBlock(const SimOptions& o, std::uint64_t blockStart, std::vector<SeedSum
 
 } // namespace
 
-SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
-                    std::atomic<std::uint64_t>& stepsDone, const WorldSettings& settings) {
+SeedSummary runSeed(std::uint32_t seed, int steps, bool fast, std::atomic<std::uint64_t>& stepsDone,
+                    const WorldSettings& settings) {
     SeedSummary summary;
     summary.seed = seed;
     summary.steps = steps;

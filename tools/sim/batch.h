@@ -22,10 +22,9 @@ struct SeedSummary {
     double seconds = 0.0; // time spent in the steps
 };
 
-// Seeds a world with the given settings and runs it. Adds one to `stepsDone` after every step, for a thread
-// that watches the progress; only the running thread may write it.
-SeedSummary runSeed(std::uint32_t seed, int steps, bool fast,
-                    std::atomic<std::uint64_t>& stepsDone,
+// Seeds a world with the given settings and runs it. Adds one to `stepsDone` after every step, for
+// a thread that watches the progress; only the running thread may write it.
+SeedSummary runSeed(std::uint32_t seed, int steps, bool fast, std::atomic<std::uint64_t>& stepsDone,
                     const WorldSettings& settings = WorldSettings{});
 
 // "seed <S> length <n> living <n> births <n> deaths <n> steps_per_second <v>"

@@ -18,8 +18,8 @@ constexpr int largestScale = 64;
 
 struct SettingField {
     std::string_view name;
-    std::int32_t WorldSettings::* whole; // one of the two is set
-    double WorldSettings::* real;
+    std::int32_t WorldSettings::*whole; // one of the two is set
+    double WorldSettings::*real;
     double least;
     double most;
 };
@@ -83,8 +83,8 @@ std::string applySet(std::string_view assignment, WorldSettings& settings) {
         double value = 0;
         if (!parseValue(text, whole, value) || value < f.least || value > f.most) {
             return "--set " + std::string(name) + " needs " +
-                   (whole ? "a whole number" : "a number") + " from " + number(f.least) +
-                   " to " + number(f.most) + ", got '" + std::string(text) + "'";
+                   (whole ? "a whole number" : "a number") + " from " + number(f.least) + " to " +
+                   number(f.most) + ", got '" + std::string(text) + "'";
         }
         if (whole) {
             settings.*f.whole = static_cast<std::int32_t>(value);
