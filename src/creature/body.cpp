@@ -1,6 +1,7 @@
 #include "creature/body.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "creature/creature.h"
 
@@ -34,9 +35,11 @@ void indexLimbAngles(Creature& creature) {
         if (slot == count) distinct[count++] = s.angle;
         s.angleSlot = slot;
     }
-    creature.limbAngles = std::make_unique<double[]>(count);
+    creature.limbAngles = std::make_unique<double[]>(3 * static_cast<std::size_t>(count));
     std::copy(distinct, distinct + count, creature.limbAngles.get());
     creature.limbAngleCount = count;
+    creature.limbTrigSwing = std::numeric_limits<double>::quiet_NaN();
+    creature.limbRest = LimbRest{};
 }
 
 // A segment's strength f = 10 - depth, times a rate, times effectScale. Each product is

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -71,6 +72,16 @@ struct LimbEffects {
     std::vector<double> boostGrowth; // f x 0.002 x 0.1
 };
 
+// What the limb pass placed the segments from at its last run, and how many runs in a row
+// had the same (see updateLimbs).
+struct LimbRest {
+    double x = std::numeric_limits<double>::quiet_NaN();
+    double y = 0.0;
+    double size = 0.0;
+    double factor = 0.0;
+    int runs = 0;
+};
+
 struct Creature {
     Creature* next = nullptr;
     Creature* partner = nullptr; // refers, never owns
@@ -106,9 +117,13 @@ struct Creature {
     int segmentCount = 0;
 
     // The distinct segment angles of the body, so that the limb pass takes one sine and
-    // cosine per distinct angle instead of one per segment.
-    std::unique_ptr<double[]> limbAngles;
+    // cosine per distinct angle instead of one per segment. After the angles come their
+    // cosines and then their sines for the swing `limbTrigSwing`, kept because a creature
+    // that does not turn, the dead above all, keeps its swing from tick to tick.
+    std::unique_ptr<double[]> limbAngles; // 3 x limbAngleCount
     int limbAngleCount = 0;
+    double limbTrigSwing = std::numeric_limits<double>::quiet_NaN(); // none worked out yet
+    LimbRest limbRest;
 
     LimbEffects limbEffects;
 

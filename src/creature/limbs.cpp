@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "creature/creature.h"
 #include "creature/rules.h"
@@ -41,27 +42,14 @@ void applyLimbEffects(int& boostBudget, Creature& c) {
     boostBudget = boostBudget - boosts;
 }
 
-} // namespace
-
-void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
-    if (c.firstLimb == nullptr) return;
-
-    // Segments that share an angle share its sine and cosine: the argument, and so the
-    // value, is the same for all of them in this tick.
-    double cosines[maxBodySegments];
-    double sines[maxBodySegments];
-    for (int i = 0; i < c.limbAngleCount; ++i) {
-        const double r = (c.limbAngles[i] - c.swing) * degreesToRadians;
-        cosines[i] = std::cos(r);
-        sines[i] = std::sin(r);
-    }
-
+// Each chain segment starts from where its parent was before this tick's push, so the
+// chain trails behind a moving body. A chain's parent is always the segment before it, so
+// that place and the parent's size are carried along the chain.
+void placeSegments(const CreatureRules& rules, Creature& c, const double* cosines,
+                   const double* sines) {
     for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb) {
         head->size = c.size * rules.limbSizeFactor;
         const int slot = head->angleSlot;
-        // Each chain segment starts from where its parent was before this tick's push, so
-        // the chain trails behind a moving body. A chain's parent is always the segment
-        // before it, so that place and the parent's size are carried along the chain.
         Vec2 origin = head->pos;
         head->pushPosition(
             Vec2(c.pos.x + cosines[slot] * head->reach, c.pos.y - sines[slot] * head->reach));
@@ -77,6 +65,50 @@ void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
             s->size = size;
         }
     }
+}
+
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Runs in a row with the same inputs after which every chain has settled: the last step
+// of the longest chain moves for the last time in the run after this many.
+constexpr int settledRuns = genomeColumns + 3;
+
+} // namespace
+
+void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
+    if (c.firstLimb == nullptr) return;
+
+    // Segments that share an angle share its sine and cosine: the argument, and so the
+    // value, is the same for all of them in this tick, and in every tick with the same
+    // swing.
+    const int count = c.limbAngleCount;
+    double* cosines = c.limbAngles.get() + count;
+    double* sines = cosines + count;
+    const bool sameSwing = sameBits(c.swing, c.limbTrigSwing);
+    if (!sameSwing) {
+        for (int i = 0; i < count; ++i) {
+            const double r = (c.limbAngles[i] - c.swing) * degreesToRadians;
+            cosines[i] = std::cos(r);
+            sines[i] = std::sin(r);
+        }
+        c.limbTrigSwing = c.swing;
+    }
+
+    // A segment's place and size follow from the body's place, size and swing and from
+    // where its parent was one tick before. While those stay the same, the heads settle
+    // after two ticks and each step down a chain one tick later; from then on the pass
+    // would write what is already there, as it does for every long dead creature.
+    LimbRest& rest = c.limbRest;
+    const bool same = sameSwing && sameBits(c.pos.x, rest.x) && sameBits(c.pos.y, rest.y) &&
+                      sameBits(c.size, rest.size) && sameBits(rules.limbSizeFactor, rest.factor);
+    rest.runs = same ? std::min(rest.runs + 1, settledRuns) : 0;
+    rest.x = c.pos.x;
+    rest.y = c.pos.y;
+    rest.size = c.size;
+    rest.factor = rules.limbSizeFactor;
+    if (rest.runs < settledRuns) placeSegments(rules, c, cosines, sines);
     applyLimbEffects(boostBudget, c);
 }
 

@@ -6,12 +6,15 @@
 
 namespace kanimo {
 
+// What each dead test takes off the size of a creature without energy.
+inline constexpr double deadShrink = 0.2;
+
 // The shared dead test. Not a pure query: each application to a creature without energy
 // is one step of its dying (0.2 off its size, turning stopped), so how fast the dead
 // shrink depends on how often the world step asks. Every call site says so.
 inline bool isDead(Creature& creature) {
     if (creature.energy > 0) return false;
-    creature.size = creature.size - 0.2;
+    creature.size = creature.size - deadShrink;
     creature.turnRate = 0;
     return true;
 }

@@ -80,9 +80,9 @@ void paintBackground(Picture& picture, bool plainBackground, int worldSize) {
     picture.setBrushStyle(BrushStyle::Clear);
     picture.setPenWidth(0);
     if (plainBackground) {
-        // Fixed corners, not derived from the world size: exactly the 601 by 601 picture.
+        // Corners from the picture, not from the world size: exactly the whole picture.
         picture.setBrushColour(plainGrey);
-        picture.rectangle(0, 0, 602, 602);
+        picture.rectangle(0, 0, picture.width() + 1, picture.height() + 1);
         return;
     }
     paintGradient(picture, worldSize);

@@ -8,6 +8,7 @@
 
 #include "creature/creature.h"
 #include "save/world_record.h"
+#include "world/settings_limits.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -46,12 +47,6 @@ struct FiniteCheck {
     }
 };
 
-// The largest body a world takes: small enough that a new creature always finds room
-// beside any other, so that placement ends.
-double sizeLimit(const WorldSettings& s) {
-    return s.worldSize / 8.0;
-}
-
 std::string firstOf(std::initializer_list<std::string> problems) {
     for (const std::string& p : problems) {
         if (!p.empty()) return p;
@@ -65,24 +60,7 @@ std::string checkSettings(const WorldSettings& s) {
     FiniteCheck finite;
     settingsFields(finite, s);
     if (!finite.problem.empty()) return "settings: " + finite.problem;
-    constexpr std::int64_t intMax = std::numeric_limits<std::int32_t>::max();
-    const std::int64_t side = s.worldSize;
-    const double sideD = s.worldSize;
-    const std::string problem = firstOf({
-        outside<std::int64_t>("worldSize", s.worldSize, minWorldSize, maxWorldSize),
-        outside<std::int64_t>("maxCreatureSize", s.maxCreatureSize, 0, side / 8),
-        outside("baseSpeed", s.baseSpeed, 0.0, sideD),
-        outside("maxSpeed", s.maxSpeed, 0.0, sideD),
-        outside("bounceStep", s.bounceStep, 0.0, sideD),
-        outside("limbSizeFactor", s.limbSizeFactor, 0.0, 10.0),
-        outside<std::int64_t>("lifespan", s.lifespan, 1, 1000000000),
-        outside<std::int64_t>("maxTurn", s.maxTurn, 0, 1000000),
-        outside<std::int64_t>("initialTurn", s.initialTurn, -1000000, 1000000),
-        outside<std::int64_t>("contactRange", s.contactRange, 0, intMax),
-        outside<std::int64_t>("initialPopulation", s.initialPopulation, 0, 10000),
-        outside<std::int64_t>("boostBudget", s.boostBudget, 0, intMax),
-        outside<std::int64_t>("refillCount", s.refillCount, 0, 10000),
-    });
+    const std::string problem = settingsProblem(s);
     return problem.empty() ? problem : "settings: " + problem;
 }
 
@@ -127,7 +105,8 @@ std::string checkCreature(const Creature& c, const World& w) {
     }
     if (!finite.problem.empty()) return finite.problem;
 
-    const double limit = sizeLimit(w.settings);
+    // No larger than a creature of its world can be, so that placing a new one ends.
+    const double limit = largestCreatureSize(w.settings);
     std::string problem = firstOf({
         outside("x", c.pos.x, -valueLimit, valueLimit),
         outside("y", c.pos.y, -valueLimit, valueLimit),

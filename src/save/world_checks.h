@@ -15,8 +15,6 @@ struct WorldSettings;
 // placement loop able to find a free spot and every double finite. Each check returns an
 // empty string or a one-line reason. The bounds are listed in docs/save-format.md.
 
-inline constexpr int minWorldSize = 200;
-inline constexpr int maxWorldSize = 1000000;
 // Positions, segment sizes and reaches, maxEnergy and maxGrowth stay within this in
 // magnitude: far beyond anything the rules reach, far below where sums would overflow.
 inline constexpr double valueLimit = 1e12;

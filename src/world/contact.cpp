@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -46,46 +48,6 @@ bool limbStrike(Creature& attacker, Creature& victim) {
         }
     }
     return false;
-}
-
-void ContactScan::clear() {
-    creatures.clear();
-    refX.clear();
-    refY.clear();
-    nearRadius.clear();
-    touchRadius.clear();
-    dead.clear();
-    visit.clear();
-    widestTouch = 0;
-}
-
-void ContactScan::add(Creature& c) {
-    creatures.push_back(&c);
-    refX.push_back(0);
-    refY.push_back(0);
-    nearRadius.push_back(0);
-    touchRadius.push_back(0);
-    if (dead.size() * 64 < creatures.size()) {
-        dead.push_back(0);
-        visit.push_back(0);
-    }
-    update(size() - 1);
-}
-
-void ContactScan::update(int index) {
-    const Creature& c = *creatures[index];
-    const Vec2 r = cornerPoint(c.pos, c.size * 0.5);
-    refX[index] = r.x;
-    refY[index] = r.y;
-    nearRadius[index] = c.size * 3;
-    touchRadius[index] = c.size * 0.5;
-    widestTouch = std::max(widestTouch, touchRadius[index]);
-    const std::uint64_t bit = std::uint64_t{1} << (index & 63);
-    if (c.energy > 0) {
-        dead[index >> 6] &= ~bit;
-    } else {
-        dead[index >> 6] |= bit;
-    }
 }
 
 namespace {
@@ -180,13 +142,53 @@ bool visit(World& world, const Turn& turn, Creature& q) {
     return meet(world, turn, q);
 }
 
-// Marks, from `from` on, the creatures that the turn must visit: the dead (a visit shrinks
-// them), and the living that p may touch or may strike, that is those within reach of the
-// touch test, or of the near test and p's limb box. A visit to any other would change
-// nothing. A first sweep keeps only the creatures inside one rectangle around both
-// reaches, two at a time and without branches; the few it keeps are then tested in full.
-void markVisits(ContactScan& scan, const Turn& turn, int from) {
+// Hands the living from `from` on whose reference points lie in the rectangle to
+// `consider`, in list order. The rectangle test runs two creatures at a time and without
+// branches over the flat arrays; only those inside are looked at further.
+template <class Consider>
+void sweep(const ContactScan& scan, int from, double left, double top, double right, double bottom,
+           Consider&& consider) {
     const int n = scan.size();
+    const double* refX = scan.refX.data();
+    const double* refY = scan.refY.data();
+    auto inside = [&](int j) -> std::uint64_t {
+        return refX[j] >= left && refX[j] <= right && refY[j] >= top && refY[j] <= bottom;
+    };
+#if defined(__SSE2__)
+    const __m128d l = _mm_set1_pd(left);
+    const __m128d r = _mm_set1_pd(right);
+    const __m128d t = _mm_set1_pd(top);
+    const __m128d b = _mm_set1_pd(bottom);
+#endif
+    for (int begin = from; begin < n; begin += 64) {
+        const int end = std::min(begin + 64, n);
+        std::uint64_t bits = 0;
+        int j = begin;
+#if defined(__SSE2__)
+        for (; j + 1 < end; j += 2) {
+            const __m128d qx = _mm_loadu_pd(refX + j);
+            const __m128d qy = _mm_loadu_pd(refY + j);
+            const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(qx, l), _mm_cmple_pd(qx, r)),
+                                          _mm_and_pd(_mm_cmpge_pd(qy, t), _mm_cmple_pd(qy, b)));
+            bits |= static_cast<std::uint64_t>(_mm_movemask_pd(in)) << (j - begin);
+        }
+#endif
+        for (; j < end; ++j) bits |= inside(j) << (j - begin);
+        for (; bits != 0; bits &= bits - 1) {
+            const int k = begin + std::countr_zero(bits);
+            if (!scan.isDead(k)) consider(k);
+        }
+    }
+}
+
+// Lists, from `from` on and in list order, the creatures that the turn must visit: the
+// living that p may touch or may strike, that is those within reach of the touch test, or
+// of the near test and p's limb box (a visit to any other living creature would change
+// nothing), and the dead that a partner link may spare from the turn's dead test. Every
+// other dead creature is owed the test and gets it through the tally. The grid, or in a
+// small world a sweep, hands out the living inside one rectangle around both reaches,
+// which are then tested in full.
+void collectVisits(ContactScan& scan, const Turn& turn, int from) {
     const Creature& p = turn.p;
     const LimbBox& box = turn.limbs;
     const Vec2 rp = cornerPoint(p.pos, p.size * 0.5);
@@ -205,89 +207,93 @@ void markVisits(ContactScan& scan, const Turn& turn, int from) {
     const double right = std::max(rp.x + reach, box.right + widen);
     const double top = std::min(rp.y - reach, box.top - widen);
     const double bottom = std::max(rp.y + reach, box.bottom + widen);
-    auto inside = [&](int j) -> std::uint64_t {
-        return refX[j] >= left && refX[j] <= right && refY[j] >= top && refY[j] <= bottom;
+
+    std::vector<int>& visits = scan.visits;
+    visits.clear();
+    auto consider = [&](int k) {
+        if (k < from || k == turn.index) return;
+        const double dx = rp.x - refX[k];
+        const double dy = rp.y - refY[k];
+        const double d2 = dx * dx + dy * dy;
+        const double mNear = pNear + nearRadius[k];
+        const double mTouch = pTouch + touchRadius[k];
+        const bool touch = mTouch >= 0 && d2 <= mTouch * mTouch;
+        const bool strike =
+            mNear >= 0 && d2 <= mNear * mNear && box.mayReach(refX[k], refY[k], touchRadius[k]);
+        if (touch || strike) visits.push_back(k);
     };
-#if defined(__SSE2__)
-    const __m128d l = _mm_set1_pd(left);
-    const __m128d r = _mm_set1_pd(right);
-    const __m128d t = _mm_set1_pd(top);
-    const __m128d b = _mm_set1_pd(bottom);
-#endif
-
-    const int words = static_cast<int>(scan.visit.size());
-    for (int w = from >> 6; w < words; ++w) {
-        const int begin = std::max(w * 64, from);
-        const int end = std::min(w * 64 + 64, n);
-        std::uint64_t bits = 0;
-        int j = begin;
-#if defined(__SSE2__)
-        // Pairs start at even indices, so that a pair never straddles two words.
-        if (j % 2 != 0 && j < end) {
-            bits |= inside(j) << (j & 63);
-            ++j;
-        }
-        for (; j + 1 < end; j += 2) {
-            const __m128d qx = _mm_loadu_pd(refX + j);
-            const __m128d qy = _mm_loadu_pd(refY + j);
-            const __m128d in = _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(qx, l), _mm_cmple_pd(qx, r)),
-                                          _mm_and_pd(_mm_cmpge_pd(qy, t), _mm_cmple_pd(qy, b)));
-            bits |= static_cast<std::uint64_t>(_mm_movemask_pd(in)) << (j & 63);
-        }
-#endif
-        for (; j < end; ++j) bits |= inside(j) << (j & 63);
-
-        // Of those inside, keep the ones that may really touch or be struck.
-        for (std::uint64_t candidates = bits; candidates != 0; candidates &= candidates - 1) {
-            const int k = w * 64 + std::countr_zero(candidates);
-            const double dx = rp.x - refX[k];
-            const double dy = rp.y - refY[k];
-            const double d2 = dx * dx + dy * dy;
-            const double mNear = pNear + nearRadius[k];
-            const double mTouch = pTouch + touchRadius[k];
-            const bool touch = mTouch >= 0 && d2 <= mTouch * mTouch;
-            const bool strike =
-                mNear >= 0 && d2 <= mNear * mNear && box.mayReach(refX[k], refY[k], touchRadius[k]);
-            if (!touch && !strike) bits &= ~(std::uint64_t{1} << (k & 63));
-        }
-        const std::uint64_t before = w == (from >> 6) ? (std::uint64_t{1} << (from & 63)) - 1 : 0;
-        scan.visit[w] = (scan.visit[w] & before) | ((bits | scan.dead[w]) & ~before);
+    if (scan.gridded) {
+        scan.living.query(left, top, right, bottom, consider);
+    } else {
+        sweep(scan, from, left, top, right, bottom, consider);
     }
+    // A dead partner is spared only while p still names it, and a contact on the way can
+    // change that, so these are looked at in their place in the list.
+    auto linked = [&](int k) {
+        if (k >= from && scan.isDead(k)) visits.push_back(k);
+    };
+    scan.partners.forEachNamer(turn.index, linked);
+    const int partner = scan.partners.partnerOf(turn.index);
+    if (partner >= 0) linked(partner);
+    std::sort(visits.begin(), visits.end());
+    visits.erase(std::unique(visits.begin(), visits.end()), visits.end());
 }
 
-// The first creature from j on that the turn must visit, or the list length.
-int nextVisit(const ContactScan& scan, int j) {
-    const int words = static_cast<int>(scan.visit.size());
-    int w = j >> 6;
-    if (w >= words) return scan.size();
-    std::uint64_t bits = scan.visit[w] & (~std::uint64_t{0} << (j & 63));
-    while (bits == 0) {
-        if (++w >= words) return scan.size();
-        bits = scan.visit[w];
-    }
-    return std::min(w * 64 + std::countr_zero(bits), scan.size());
+// The dead tests a turn gives its own creature, once that creature is dead, at every
+// creature after `after`, but itself and those linked to it as partners.
+std::int64_t testsOfADeadTurn(const ContactScan& scan, int index, int after) {
+    std::int64_t tests = scan.size() - 1 - after;
+    if (index > after) --tests;
+    const int partner = scan.partners.partnerOf(index);
+    if (partner > after) --tests;
+    scan.partners.forEachNamer(index, [&](int q) {
+        if (q > after && q != partner) --tests;
+    });
+    return tests;
 }
 
-// p's turn against the whole list, visiting in list order only the creatures marked, and
-// keeping the scan in step with what each visit changes. While p is dead, each visit
-// shrinks it, so then every creature is visited.
-void meetAll(World& world, ContactScan& scan, const Turn& turn) {
-    const int n = scan.size();
-    Creature& p = turn.p;
-    bool pAlive = p.energy > 0;
-    if (pAlive) markVisits(scan, turn, 0);
-    for (int j = pAlive ? nextVisit(scan, 0) : 0; j < n;
-         j = pAlive ? nextVisit(scan, j + 1) : j + 1) {
+// p's turn against the whole list, visiting in list order only the creatures collected,
+// and keeping the scan in step with what each visit changes. A dead p only shrinks, once
+// for every creature its partner links do not exempt; a p that dies on the way, bitten
+// back by its own limb, shrinks so for the rest of the list and lowers none of the dead
+// there.
+void meetAll(World& world, ContactScan& scan, Creature& p, int index, StepObserver* observer) {
+    if (!(p.energy > 0)) {
+        scan.owed.add(index, testsOfADeadTurn(scan, index, -1));
+        return;
+    }
+    const Turn turn{p, index, LimbBox(p), observer};
+    ++scan.owed.livingTurns;
+    collectVisits(scan, turn, 0);
+    std::size_t at = 0;
+    while (at < scan.visits.size()) {
+        const int j = scan.visits[at++];
+        if (scan.isDead(j)) {
+            if (scan.partners.partnerOf(turn.index) == j ||
+                scan.partners.partnerOf(j) == turn.index) {
+                scan.owed.spare(j);
+            }
+            continue;
+        }
         Creature& q = *scan.creatures[j];
         const bool contact = visit(world, turn, q);
-        if ((q.energy > 0) == scan.isDead(j)) scan.update(j);
-        const bool wasAlive = pAlive;
-        pAlive = p.energy > 0;
         if (contact) {
-            scan.update(j);
+            scan.partners.link(turn.index, j);
+            scan.partners.link(j, turn.index);
             scan.update(turn.index);
         }
-        if (pAlive && (contact || !wasAlive) && j + 1 < n) markVisits(scan, turn, j + 1);
+        if (contact || !(q.energy > 0)) scan.update(j);
+        if (!(p.energy > 0)) {
+            scan.update(turn.index);
+            scan.owed.cutShort(j + 1);
+            scan.owed.start(turn.index);
+            scan.owed.add(turn.index, testsOfADeadTurn(scan, turn.index, j));
+            return;
+        }
+        if (contact) {
+            collectVisits(scan, turn, j + 1);
+            at = 0;
+        }
     }
 }
 
@@ -307,24 +313,25 @@ void noteTickEnd(World& world, Creature& p, TickEnd end, StepObserver* observer)
 int contactPass(World& world, StepObserver* observer) {
     if (world.contactScan == nullptr) world.contactScan = std::make_unique<ContactScan>();
     ContactScan& scan = *world.contactScan;
-    scan.clear();
-    for (Creature* c = world.listHead; c != nullptr; c = c->next) scan.add(*c);
+    scan.build(world.listHead, world.settings.worldSize);
 
     int births = 0;
     int index = 0;
     for (Creature* p = world.listHead; p != nullptr; p = p->next, ++index) {
         if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
 
-        meetAll(world, scan, Turn{*p, index, LimbBox(*p), observer});
+        meetAll(world, scan, *p, index, observer);
 
         if (p->partner != nullptr &&
             distance(p->pos.x, p->pos.y, p->partner->pos.x, p->partner->pos.y) >
                 static_cast<double>(world.settings.contactRange)) {
             p->partner = nullptr;
         }
+        scan.settleForTick(index);
         const TickEnd end = creatureTick(world.settings, world.rng, world.boostBudget, *p);
         noteTickEnd(world, *p, end, observer);
-        scan.update(index); // the tick moved and resized p
+        if (p->partner == nullptr) scan.partners.link(index, -1);
+        scan.ticked(index); // the tick moved and resized p
 
         // Offspring join the list, and the scan, at once: they get their turn in this pass.
         if (end == TickEnd::split) {
@@ -332,6 +339,19 @@ int contactPass(World& world, StepObserver* observer) {
             reproduce(world, *p, observer);
             for (Creature* c = last->next; c != nullptr; c = c->next) scan.add(*c);
             births += 3;
+        }
+    }
+    // Whatever reads the world next sees every size as the tests left it.
+    scan.settleAll();
+    // The cull walks the list next, and the next pass begins with a walk of it too. In a
+    // big world, whose creatures no cache holds, such a walk waits for each creature in
+    // turn; asked for all at once from the scan's array, the records the walks read come
+    // in side by side instead.
+    if (scan.gridded) {
+        for (const Creature* c : scan.creatures) {
+            __builtin_prefetch(&c->next);
+            __builtin_prefetch(&c->size);
+            __builtin_prefetch(&c->doomed);
         }
     }
     return births;

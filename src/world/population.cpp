@@ -7,6 +7,7 @@
 #include "creature/creature.h"
 #include "creature/tick.h"
 #include "world/life_events.h"
+#include "world/spawn_spots.h"
 #include "world/step_events.h"
 #include "world/world.h"
 
@@ -33,15 +34,16 @@ Placement drawPlacement(World& world) {
     return p;
 }
 
-// Moves the candidate off each creature in turn. A redraw is not tested again against
-// the creatures visited before, so the spot is clear of the last ones only.
-void clearPlacement(World& world, Placement& p) {
-    const double reserve = world.settings.maxCreatureSize + 15;
-    for (const Creature* e = world.listHead; e != nullptr; e = e->next) {
-        while (circlesOverlap(p.x, p.y, e->pos.x, e->pos.y, reserve, e->size + 15)) {
-            p.x = drawCoordinate(world);
-            p.y = drawCoordinate(world);
-        }
+// Moves the candidate off each creature in turn, in list order. A redraw is not tested
+// again against the creatures visited before, so the spot is clear of the last ones only.
+// The first creature from `from` on that the spot overlaps is the one the walk would stop
+// at, so the walk goes from overlap to overlap.
+void clearPlacement(World& world, const SpawnSpots& spots, Placement& p) {
+    const double reserve = world.settings.maxCreatureSize + spawnClearance;
+    for (int from = spots.firstOverlap(p.x, p.y, reserve, 0); from >= 0;
+         from = spots.firstOverlap(p.x, p.y, reserve, from)) {
+        p.x = drawCoordinate(world);
+        p.y = drawCoordinate(world);
     }
 }
 
@@ -89,18 +91,24 @@ void unlinkAndDestroy(World& world, Creature* before, Creature* k, StepObserver*
 void seedWorld(World& world, StepObserver* observer) {
     destroyAllCreatures(world);
     makeCreature(world, drawPlacement(world), observer);
+    SpawnSpots spots;
+    spots.build(world.listHead, world.settings.worldSize);
     for (int i = 1; i < world.settings.initialPopulation; ++i) {
         Placement p = drawPlacement(world);
-        clearPlacement(world, p);
+        clearPlacement(world, spots, p);
         makeCreature(world, p, observer);
+        spots.add(*world.listTail);
     }
 }
 
 void addCreatures(World& world, int n, StepObserver* observer) {
+    SpawnSpots spots;
+    spots.build(world.listHead, world.settings.worldSize);
     for (int i = 0; i < n; ++i) {
         Placement p = drawPlacement(world);
-        clearPlacement(world, p);
+        clearPlacement(world, spots, p);
         makeCreature(world, p, observer);
+        spots.add(*world.listTail);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "support/world_builder.h"
 
 namespace kanimo {
@@ -121,6 +123,31 @@ TEST(Limbs, TheLastBoostGoesToTheFirstSegmentInLimbOrder) {
     // Only the depth-0 segment of the first limb was boosted.
     EXPECT_NEAR(c.energy, 0.0001, 1e-15);
     EXPECT_NEAR(c.growth, 0.002, 1e-15);
+}
+
+// A body that stays put with the same size and swing, as the dead do, stops placing its
+// segments once they have settled; what it leaves must be what placing them would leave,
+// however long the chains, while it rests and after it moves again.
+TEST(Limbs, ABodyAtRestLeavesWhatPlacingWouldLeave) {
+    World world;
+    World resting;
+    // The longest chains there are, so that the last step is the last to settle.
+    Creature& a = addCreature(world, Vec2(300, 300), uniformGenome({13, 13, 2}, 40, 3));
+    Creature& b = addCreature(resting, Vec2(300, 300), uniformGenome({13, 13, 2}, 40, 3));
+    for (int tick = 0; tick < 60; ++tick) {
+        if (tick == 45) a.size = b.size = 17; // moves again
+        a.limbRest.runs = 0;                  // placed in full every time
+        updateLimbs(world.settings, world.boostBudget, a);
+        updateLimbs(resting.settings, resting.boostBudget, b);
+        for (int i = 0; i < a.segmentCount; ++i) {
+            const Segment& s = a.segments[i];
+            const Segment& t = b.segments[i];
+            const double fa[] = {s.pos.x, s.pos.y, s.prevPos.x, s.prevPos.y, s.size, s.reach};
+            const double fb[] = {t.pos.x, t.pos.y, t.prevPos.x, t.prevPos.y, t.size, t.reach};
+            ASSERT_EQ(std::memcmp(fa, fb, sizeof fa), 0) << "tick " << tick << " segment " << i;
+        }
+        ASSERT_EQ(a.turnDrive, b.turnDrive);
+    }
 }
 
 } // namespace

@@ -72,7 +72,7 @@ void runWorkerSeeds(const SimOptions& o, std::uint64_t blockStart, int t, int th
         for (std::uint64_t i = t; i < results.size(); i += threads) {
             const auto seed = static_cast<std::uint32_t>(o.firstSeed + blockStart + i);
             const std::optional<SeedSummary> summary =
-                runSeed(seed, o.steps, o.fast, w.stepsDone, crew.stop);
+                runSeed(seed, o.steps, o.fast, w.stepsDone, crew.stop, o.settings);
             if (!summary) break;
             results[i] = *summary;
             w.seedsDone.fetch_add(1, std::memory_order_release);
@@ -155,11 +155,11 @@ std::string runBlock(const SimOptions& o, std::uint64_t blockStart,
 
 std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
                                    std::atomic<std::uint64_t>& stepsDone,
-                                   const std::atomic<bool>& stop) {
+                                   const std::atomic<bool>& stop, const WorldSettings& settings) {
     SeedSummary summary;
     summary.seed = seed;
     summary.steps = steps;
-    World world;
+    World world(settings);
     world.rng.srand(seed);
     seedWorld(world);
     const Clock::time_point start = Clock::now();

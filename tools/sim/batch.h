@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "world/settings.h"
+
 namespace kanimo {
 
 struct SimOptions;
@@ -21,12 +23,13 @@ struct SeedSummary {
     double seconds = 0.0; // time spent in the steps
 };
 
-// Seeds a world and runs it. Adds one to `stepsDone` after every step, for a thread
-// that watches the progress; only the running thread may write it. Gives up after the
-// step during which `stop` was set, returning nothing.
+// Seeds a world with the given settings and runs it. Adds one to `stepsDone` after every
+// step, for a thread that watches the progress; only the running thread may write it.
+// Gives up after the step during which `stop` was set, returning nothing.
 std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
                                    std::atomic<std::uint64_t>& stepsDone,
-                                   const std::atomic<bool>& stop);
+                                   const std::atomic<bool>& stop,
+                                   const WorldSettings& settings = WorldSettings{});
 
 // "seed <S> length <n> living <n> births <n> deaths <n> steps_per_second <v>"
 std::string formatSeedSummary(const SeedSummary& summary);

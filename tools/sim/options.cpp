@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "printable.h"
+#include "settings_option.h"
 
 namespace kanimo {
 
@@ -33,7 +34,7 @@ std::string rangeError(std::string_view name, std::uint64_t min, std::uint64_t m
            std::to_string(max) + ", got '" + printable(got) + "'";
 }
 
-enum class Kind { Flag, Number, Path, Range };
+enum class Kind { Flag, Number, Path, Range, World };
 
 struct OptionInfo {
     std::string_view name;
@@ -48,7 +49,7 @@ constexpr OptionInfo knownOptions[] = {
     {"--bench", Kind::Flag},  {"--png", Kind::Path},     {"--plain", Kind::Flag},
     {"--frames", Kind::Path}, {"--every", Kind::Number}, {"--save", Kind::Path},
     {"--load", Kind::Path},   {"--record", Kind::Path},  {"--tree", Kind::Path},
-    {"--plot", Kind::Path},
+    {"--plot", Kind::Path},   {"--set", Kind::World},    {"--scale", Kind::World},
 };
 
 const OptionInfo* findOption(std::string_view name) {
@@ -159,6 +160,7 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
     SimOptions& o = result.options;
     bool jobsGiven = false;
     bool everyGiven = false;
+    bool settingsGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg.substr(0, 2) != "--") {
@@ -201,6 +203,10 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
         case Kind::Range:
             result.error = parseSeedRange(value, o);
             break;
+        case Kind::World:
+            result.error = applyWorldOption(name, value, o.settings);
+            settingsGiven = true;
+            break;
         case Kind::Path:
             if (value.empty()) {
                 result.error = std::string(name) + " needs a non-empty path";
@@ -214,6 +220,13 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
         if (!result.error.empty()) return result;
     }
     result.error = checkCombination(o, jobsGiven, everyGiven);
+    if (result.error.empty() && settingsGiven && !o.loadPath.empty()) {
+        result.error = "--set and --scale cannot be combined with --load: a saved world keeps "
+                       "its own settings";
+    }
+    if (result.error.empty()) {
+        result.error = checkWorldSettings(o.settings, !o.pngPath.empty() || !o.framesDir.empty());
+    }
     return result;
 }
 
@@ -227,6 +240,11 @@ std::string helpText() {
            "  --steps N        run N world steps (0 to 2147483647, default 1000)\n"
            "  --fast           make each step the fast mode's lone contact pass (no cull,\n"
            "                   no refill)\n"
+           "  --set NAME=VALUE set a tuning constant of the world (names and defaults below);\n"
+           "                   may be given many times\n"
+           "  --scale K        a world K times wider at the same density (1 to 64): side\n"
+           "                   600 K, 55 K^2 creatures seeded, 10 K^2 added when 15 K^2 or\n"
+           "                   fewer are left; a --set given later still applies\n"
            "  --load FILE      start from the world saved in FILE instead of seeding and\n"
            "                   run N more steps, numbered on from the saved step; the\n"
            "                   states and rows printed are those of the unbroken run from\n"
@@ -240,7 +258,7 @@ std::string helpText() {
            "                   dead, births, deaths, mean size and energy of the living and\n"
            "                   the share of each segment kind among the living's segments\n"
            "                   (the births of step 0 are the seeded creatures)\n"
-           "  --png FILE       write the final frame as a 601 by 601 PNG\n"
+           "  --png FILE       write the final frame as a PNG of worldSize + 1 pixels square\n"
            "  --frames DIR     write a frame every K steps, step 0 included, to\n"
            "                   DIR/frame-<step>.png, the step number in at least 6 digits\n"
            "                   (frame-000000.png, frame-000010.png, ...)\n"
@@ -280,6 +298,9 @@ std::string helpText() {
            "  <sx> <sy>\n"
            "with doubles in %.17g form, <partner> the partner's index or -1, and <sx> <sy>\n"
            "the sums of the segment positions in limb order.\n"
+           "\n"
+           "World settings for --set, with their defaults:\n" +
+           settingsHelp() +
            "\n"
            "Every file is written to a temporary file beside it and renamed into place\n"
            "when complete. Bad options, and outputs that cannot be created, end the\n"

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "world/settings.h"
+
 namespace kanimo {
 
 // What one invocation of kanimo-sim asks for. Defaults are those of a plain run.
@@ -32,6 +34,7 @@ struct SimOptions {
     std::string recordPath;
     std::string treePath;
     std::string plotPath;
+    WorldSettings settings; // as --set and --scale leave them
 };
 
 struct ParsedOptions {

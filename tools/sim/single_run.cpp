@@ -19,6 +19,7 @@
 #include "render/picture.h"
 #include "render/png_writer.h"
 #include "resume.h"
+#include "settings_option.h"
 #include "state_dump.h"
 #include "stats_csv.h"
 #include "stop_signal.h"
@@ -49,7 +50,7 @@ class RunOutput {
 
     // Creates every file the run will write, the first frame included, so that a path
     // that cannot be written stops the run before its first step.
-    bool open() {
+    bool open(int worldSize) {
         if (!options_.statsPath.empty() && !open(stats_, options_.statsPath)) return false;
         if (!options_.pngPath.empty() && !open(png_, options_.pngPath)) return false;
         if (!options_.framesDir.empty() &&
@@ -64,7 +65,11 @@ class RunOutput {
             return fail(problem);
         }
         if (stats_.isOpen()) statsText_ = statsHeader();
-        if (png_.isOpen() || frame_.isOpen()) picture_.setSize(601, 601);
+        if (png_.isOpen() || frame_.isOpen()) {
+            // The whole world, 0 to its side on both axes.
+            const int side = worldSize + 1;
+            picture_.setSize(side, side);
+        }
         return true;
     }
 
@@ -226,12 +231,18 @@ class RunOutput {
 } // namespace
 
 int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
-    // A loaded world goes on from its saved step, with the report of that step.
-    World world;
+    // A loaded world goes on from its saved step, with the report of that step, and keeps
+    // its own settings.
+    World world(o.settings);
     RunContinuation loaded;
     std::optional<std::string> ancestry;
     if (!o.loadPath.empty()) {
-        const std::string problem = loadRun(o.loadPath, world, loaded, ancestry);
+        std::string problem = loadRun(o.loadPath, world, loaded, ancestry);
+        if (problem.empty()) {
+            const bool drawn = !o.pngPath.empty() || !o.framesDir.empty();
+            problem = checkWorldSettings(world.settings, drawn);
+            if (!problem.empty()) problem = "cannot run '" + printable(o.loadPath) + "': " + problem;
+        }
         if (!problem.empty()) {
             std::fprintf(err, "kanimo-sim: %s\n", problem.c_str());
             return 2;
@@ -239,7 +250,7 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     }
     const long long first = world.stepCount;
     RunOutput output(o, first, out, err);
-    if (!output.open()) return 2;
+    if (!output.open(world.settings.worldSize)) return 2;
 
     StepReport report = loaded.lastStep;
     std::optional<std::uint32_t> seed = loaded.seed;
