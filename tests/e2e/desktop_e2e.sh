@@ -43,20 +43,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-wait_for() { # tenths, command...: waits for the command to succeed
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 100 test -s "$work/display" || fail "Xvfb did not start: $(tail -n 3 "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
+source "$(dirname "$0")/virtual_display.sh"
+start_virtual_display
 mkdir -m 700 "$work/runtime"
 
 start_kanimo() { # arguments...
