@@ -88,17 +88,11 @@ void unlinkAndDestroy(World& world, Creature* before, Creature* k, StepObserver*
 
 } // namespace
 
+// The first creature has nothing to keep clear of; the others are added as a refill adds.
 void seedWorld(World& world, StepObserver* observer) {
     destroyAllCreatures(world);
     makeCreature(world, drawPlacement(world), observer);
-    SpawnSpots spots;
-    spots.build(world.listHead, world.settings.worldSize);
-    for (int i = 1; i < world.settings.initialPopulation; ++i) {
-        Placement p = drawPlacement(world);
-        clearPlacement(world, spots, p);
-        makeCreature(world, p, observer);
-        spots.add(*world.listTail);
-    }
+    addCreatures(world, world.settings.initialPopulation - 1, observer);
 }
 
 void addCreatures(World& world, int n, StepObserver* observer) {

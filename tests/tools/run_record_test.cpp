@@ -13,6 +13,7 @@
 
 #include "lineage_outputs.h"
 #include "options.h"
+#include "stats_csv.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"
@@ -132,10 +133,12 @@ std::string recordUpTo(World& world, const fs::path& path, bool continuing, long
         seedWorld(world, out.observer());
     }
     if (problem.empty()) problem = out.begin(world, RecordedRun{11, StepKind::world});
-    if (problem.empty() && fresh) problem = out.afterStep(world, 0, {0, listLength(world), 0});
+    if (problem.empty() && fresh) {
+        problem = out.afterStep(0, {0, listLength(world), 0}, takeCensus(world));
+    }
     while (problem.empty() && world.stepCount < lastStep) {
         const StepReport report = takeStep(world, StepKind::world, out.observer());
-        problem = out.afterStep(world, world.stepCount, report);
+        problem = out.afterStep(world.stepCount, report, takeCensus(world));
     }
     if (problem.empty()) problem = out.finish(world);
     if (problem.empty()) problem = out.commit();

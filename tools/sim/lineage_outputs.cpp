@@ -43,13 +43,11 @@ void LineageOutputs::died(const Creature& creature, DeathCause cause) {
     if (recordFile_.isOpen()) record_.lifeEnded(creature);
 }
 
-std::string LineageOutputs::afterStep(const World& world, long long step,
-                                      const StepReport& report) {
+std::string LineageOutputs::afterStep(long long step, const StepReport& report,
+                                      const Census& census) {
     const int deaths = deathsInStep_;
     deathsInStep_ = 0;
     if (keepingAncestry_) ancestry_.endStep();
-    if (!recordFile_.isOpen() && !plotFile_.isOpen()) return {};
-    const Census census = takeCensus(world);
     if (plotFile_.isOpen()) plot_.add(step, census, report.births, deaths);
     if (recordFile_.isOpen()) return record_.addStep(step, report, census);
     return {};

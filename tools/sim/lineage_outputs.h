@@ -10,6 +10,7 @@
 
 namespace kanimo {
 
+struct Census;
 struct SimOptions;
 struct World;
 
@@ -33,8 +34,12 @@ class LineageOutputs : public StepObserver {
     // from the save (ancestry().deserialize) or, failing that, ancestry().adoptLiving.
     std::string begin(const World& world, const RecordedRun& run);
 
-    // After the seeding (step 0) and after every step.
-    std::string afterStep(const World& world, long long step, const StepReport& report);
+    // Whether afterStep reads the census it is given: the run takes one per step, for all
+    // the outputs that need it.
+    bool needsCensus() const { return recordFile_.isOpen() || plotFile_.isOpen(); }
+
+    // After the seeding (step 0) and after every step, with the census of the world then.
+    std::string afterStep(long long step, const StepReport& report, const Census& census);
 
     // Writes what is left and closes the record; then commit() puts the files in place.
     std::string finish(const World& world);

@@ -94,15 +94,17 @@ class RunOutput {
 
     // Everything that happens after step k (0: right after seeding).
     bool afterStep(const World& world, long long k, const StepReport& report) {
+        const Census census =
+            stats_.isOpen() || lineage_.needsCensus() ? takeCensus(world) : Census{};
         // The step a loaded world was saved at is in the record of the run that saved it.
         if (!loaded() || k > firstStep_) {
-            if (const std::string problem = lineage_.afterStep(world, k, report);
+            if (const std::string problem = lineage_.afterStep(k, report, census);
                 !problem.empty()) {
                 return fail(problem);
             }
         }
         if (options_.trace) dump_.append(text_, world, k);
-        if (stats_.isOpen()) appendStatsRow(statsText_, k, report, takeCensus(world));
+        if (stats_.isOpen()) appendStatsRow(statsText_, k, report, census);
         if (!options_.framesDir.empty() && k % options_.every == 0) {
             if (!frame_.isOpen() && !open(frame_, framePath(options_.framesDir, k))) return false;
             if (!writeFrame(world, frame_)) return false;
