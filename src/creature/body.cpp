@@ -1,7 +1,10 @@
 #include "creature/body.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <limits>
+#include <memory>
+#include <type_traits>
 
 #include "creature/creature.h"
 
@@ -24,22 +27,34 @@ int bodySegmentCount(const Genome& genome) {
     return count;
 }
 
-// Gives every segment a slot in the body's table of distinct angles.
-void indexLimbAngles(Creature& creature) {
-    double distinct[maxBodySegments];
+// The body's storage: the segments, then room for the limb pass's tables. The tables of a
+// body of n segments never need more than 9 n doubles: 3 per distinct angle, at most 2
+// speed and 2 drive terms per chain segment, and at most 1 boost of each kind.
+constexpr std::size_t tableDoublesPerSegment = 9;
+static_assert(sizeof(Segment) % alignof(double) == 0 && alignof(Segment) == alignof(double));
+static_assert(std::is_trivially_destructible_v<Segment>, "segments are never destroyed");
+
+double* tablesOf(Creature& creature) {
+    return reinterpret_cast<double*>(creature.bodyStorage.get() +
+                                     sizeof(Segment) * static_cast<std::size_t>(creature.segmentCount));
+}
+
+// Gives every segment a slot in the body's table of distinct angles, and writes the table
+// at `at`. Returns the doubles it takes.
+std::size_t indexLimbAngles(Creature& creature, double* at) {
     int count = 0;
     for (int i = 0; i < creature.segmentCount; ++i) {
         Segment& s = creature.segments[i];
         int slot = 0;
-        while (slot < count && distinct[slot] != s.angle) ++slot;
-        if (slot == count) distinct[count++] = s.angle;
+        while (slot < count && at[slot] != s.angle) ++slot;
+        if (slot == count) at[count++] = s.angle;
         s.angleSlot = slot;
     }
-    creature.limbAngles = std::make_unique<double[]>(3 * static_cast<std::size_t>(count));
-    std::copy(distinct, distinct + count, creature.limbAngles.get());
+    creature.limbAngles = at;
     creature.limbAngleCount = count;
     creature.limbTrigSwing = std::numeric_limits<double>::quiet_NaN();
     creature.limbRest = LimbRest{};
+    return 3 * static_cast<std::size_t>(count);
 }
 
 // A segment's strength f = 10 - depth, times a rate, times effectScale. Each product is
@@ -53,22 +68,35 @@ constexpr double propelRate = 0.001;     // turn drive a propelling segment adds
 constexpr double feedEnergyRate = 0.0001; // energy of a feeding boost
 constexpr double feedGrowthRate = 0.002;  // growth of a feeding boost
 
-LimbEffects effectsOf(const Creature& creature) {
-    LimbEffects e;
+// Writes the effect lists at `at`: speed terms, drive terms, boost energy, boost growth.
+LimbEffects effectsOf(const Creature& creature, double* at) {
+    int terms = 0;
+    int boosts = 0;
+    for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb) {
+        for (const Segment* s = head->next; s != nullptr; s = s->next) {
+            terms += (s->kind == SegmentKind::feed || s->kind == SegmentKind::propel) ? 2 : 1;
+            if (s->kind == SegmentKind::feed) ++boosts;
+        }
+    }
+    double* speed = at;
+    double* drive = speed + terms;
+    double* energy = drive + terms;
+    double* growth = energy + boosts;
+    const LimbEffects e{speed, drive, terms, energy, growth, boosts};
     for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb) {
         for (const Segment* s = head->next; s != nullptr; s = s->next) {
             const int f = strengthDepth - s->depth;
             if (s->kind == SegmentKind::feed) {
-                e.boostEnergy.push_back(f * feedEnergyRate * effectScale);
-                e.boostGrowth.push_back(f * feedGrowthRate * effectScale);
-                e.speedTerms.push_back(-(f * dragRate * effectScale));
-                e.driveTerms.push_back(-(f * wiggleRate * effectScale));
+                *energy++ = f * feedEnergyRate * effectScale;
+                *growth++ = f * feedGrowthRate * effectScale;
+                *speed++ = -(f * dragRate * effectScale);
+                *drive++ = -(f * wiggleRate * effectScale);
             } else if (s->kind == SegmentKind::propel) {
-                e.speedTerms.push_back(f * effectScale);
-                e.driveTerms.push_back(f * propelRate * effectScale);
+                *speed++ = f * effectScale;
+                *drive++ = f * propelRate * effectScale;
             }
-            e.speedTerms.push_back(-(f * dragRate * effectScale));
-            e.driveTerms.push_back(f * wiggleRate * effectScale);
+            *speed++ = -(f * dragRate * effectScale);
+            *drive++ = f * wiggleRate * effectScale;
         }
     }
     return e;
@@ -85,7 +113,12 @@ Segment* addSegment(Creature& creature, const Segment& segment) {
 void growBody(const CreatureRules& rules, Creature& creature, const Genome& genome) {
     creature.genome = genome;
     // Sized up front so that the links between segments stay valid.
-    creature.segments = std::make_unique<Segment[]>(bodySegmentCount(genome));
+    const std::size_t count = bodySegmentCount(genome);
+    creature.bodyStorage = std::make_unique_for_overwrite<std::byte[]>(
+        count * (sizeof(Segment) + tableDoublesPerSegment * sizeof(double)));
+    Segment* segments = reinterpret_cast<Segment*>(creature.bodyStorage.get());
+    std::uninitialized_default_construct_n(segments, count);
+    creature.segments = segments;
     creature.segmentCount = 0;
 
     Segment* root = addSegment(
@@ -106,8 +139,9 @@ void growBody(const CreatureRules& rules, Creature& creature, const Genome& geno
 }
 
 void prepareBody(Creature& creature) {
-    indexLimbAngles(creature);
-    creature.limbEffects = effectsOf(creature);
+    double* tables = tablesOf(creature);
+    tables += indexLimbAngles(creature, tables);
+    creature.limbEffects = effectsOf(creature, tables);
 }
 
 void growChain(Creature& creature, Segment* from, const Genome& genome, int row) {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <limits>
 #include <memory>
-#include <vector>
 
 #include "base/geometry.h"
 #include "base/random.h"
@@ -59,17 +59,20 @@ struct Segment {
 // once at growth from their kinds and depths (f = 10 - depth), in limb and chain order.
 // The effects on speed and turning are sums taken one term at a time, so each is kept as
 // the list of its terms, subtractions as added negations: adding them in order gives the
-// very same values as applying the segments' effects one after the other.
+// very same values as applying the segments' effects one after the other. The lists live
+// in the body's storage (see Creature::bodyStorage).
 struct LimbEffects {
     // kind 3: f x 0.1, -(f x 0.5 x 0.1); kind 2: -(f x 0.5 x 0.1) twice;
     // any other kind: -(f x 0.5 x 0.1)
-    std::vector<double> speedTerms;
+    const double* speedTerms = nullptr;
     // kind 3: f x 0.001 x 0.1, f x 0.0001 x 0.1; kind 2: -(f x 0.0001 x 0.1), f x 0.0001 x 0.1;
     // any other kind: f x 0.0001 x 0.1
-    std::vector<double> driveTerms;
+    const double* driveTerms = nullptr;
+    int terms = 0; // in each of the two lists above
     // One entry per kind-2 segment, granted while the world's boost budget lasts.
-    std::vector<double> boostEnergy; // f x 0.0001 x 0.1
-    std::vector<double> boostGrowth; // f x 0.002 x 0.1
+    const double* boostEnergy = nullptr; // f x 0.0001 x 0.1
+    const double* boostGrowth = nullptr; // f x 0.002 x 0.1
+    int boosts = 0;
 };
 
 // What the limb pass placed the segments from at its last run, and how many runs in a row
@@ -82,18 +85,28 @@ struct LimbRest {
     int runs = 0;
 };
 
+// The fields are laid out by use. A big world's creatures are far more than the caches
+// hold, and every walk of the list (the scan, the turns, the cull) reads the first line of
+// each creature; the tick reads the next few; the genome, read at a split only, comes last.
 struct Creature {
     Creature* next = nullptr;
     Creature* partner = nullptr; // refers, never owns
     Vec2 pos{0.0, 0.0};
-    Segment* firstLimb = nullptr;
+    double size = 0.0;
+    double energy = 0.0;
+    // The body's segments, in limb order: each limb head followed by its chain. They live
+    // in `bodyStorage`; the links between them point into it.
+    Segment* segments = nullptr;
+    int segmentCount = 0;
+    bool doomed = false;
+    bool hasReproduced = false;
+    bool marked = false;
+
     double heading = 0.0;
     double swing = 0.0;
     double turnRate = 0.0;
     double turnDrive = 0.0;
-    double size = 0.0;
     double maxSize = 0.0;
-    double energy = 0.0;
     double maxEnergy = 0.0;
     double growth = 0.0;
     double maxGrowth = 0.0;
@@ -102,34 +115,32 @@ struct Creature {
     double phase = 0.0;
     double speed = 0.0;
     double baseSpeed = 0.0;
-    int turnSign = 1;
     double lifeLeft = 0.0;
-    bool marked = false;
-    bool hasReproduced = false;
-    bool doomed = false;
-    Genome genome{};
-
-    Lineage lineage; // set by the creature's world
-
-    // The body's segments, in limb order: each limb head followed by its chain. One
-    // allocation per body; the links above point into it.
-    std::unique_ptr<Segment[]> segments;
-    int segmentCount = 0;
+    int turnSign = 1;
+    Segment* firstLimb = nullptr;
 
     // The distinct segment angles of the body, so that the limb pass takes one sine and
     // cosine per distinct angle instead of one per segment. After the angles come their
     // cosines and then their sines for the swing `limbTrigSwing`, kept because a creature
-    // that does not turn, the dead above all, keeps its swing from tick to tick.
-    std::unique_ptr<double[]> limbAngles; // 3 x limbAngleCount
+    // that does not turn, the dead above all, keeps its swing from tick to tick. In
+    // `bodyStorage`, right after the segments.
+    double* limbAngles = nullptr; // 3 x limbAngleCount
     int limbAngleCount = 0;
     double limbTrigSwing = std::numeric_limits<double>::quiet_NaN(); // none worked out yet
     LimbRest limbRest;
 
-    LimbEffects limbEffects;
+    LimbEffects limbEffects; // in `bodyStorage`, after the angles
+
+    // One allocation per body, so that the limb pass reads one run of memory: the
+    // segments, then the angle table, then the effect terms (see body.h).
+    std::unique_ptr<std::byte[]> bodyStorage;
 
     // Steering's sines for the repeating part of the phase cycle, made once the creature
     // gets there.
     std::unique_ptr<SteeringMemo> steeringMemo;
+
+    Lineage lineage; // set by the creature's world
+    Genome genome{};
 
     // Seeded creature: bodiless, with a random genome its maker replaces when it grows
     // the body.

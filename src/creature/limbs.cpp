@@ -21,16 +21,14 @@ void applyLimbEffects(int& boostBudget, Creature& c) {
     // Both lists have a term per step of a segment's effect, so they run side by side.
     double speed = c.speed;
     double drive = c.turnDrive;
-    const std::size_t terms = e.speedTerms.size();
-    for (std::size_t i = 0; i < terms; ++i) {
+    for (int i = 0; i < e.terms; ++i) {
         speed = speed + e.speedTerms[i];
         drive = drive + e.driveTerms[i];
     }
     c.speed = speed;
     c.turnDrive = drive;
 
-    const int boosts = static_cast<int>(std::min<std::size_t>(
-        e.boostEnergy.size(), static_cast<std::size_t>(std::max(boostBudget, 0))));
+    const int boosts = std::min(e.boosts, std::max(boostBudget, 0));
     double energy = c.energy;
     double growth = c.growth;
     for (int i = 0; i < boosts; ++i) {
@@ -84,7 +82,7 @@ void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
     // value, is the same for all of them in this tick, and in every tick with the same
     // swing.
     const int count = c.limbAngleCount;
-    double* cosines = c.limbAngles.get() + count;
+    double* cosines = c.limbAngles + count;
     double* sines = cosines + count;
     const bool sameSwing = sameBits(c.swing, c.limbTrigSwing);
     if (!sameSwing) {

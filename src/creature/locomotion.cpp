@@ -30,13 +30,14 @@ Oscillation oscillation(Creature& c) {
         c.steeringMemo->phaseSeed = c.phaseSeed;
     }
     SteeringMemo& memo = *c.steeringMemo;
-    if (memo.known[slot] == 0) {
+    SteeringMemo::Slot& kept = memo.places[slot];
+    if (kept.known == 0) {
         const Oscillation o = workOutOscillation(c.phase, c.phaseSeed);
-        memo.w[slot] = o.w;
-        memo.known[slot] = o.steadySwingTurn ? 2 : 1;
+        kept.w = o.w;
+        kept.known = o.steadySwingTurn ? 2 : 1;
         return o;
     }
-    return Oscillation{memo.w[slot], memo.known[slot] == 2};
+    return Oscillation{kept.w, kept.known == 2};
 }
 
 } // namespace

@@ -27,10 +27,14 @@ struct Oscillation {
     bool steadySwingTurn;
 };
 
+// A place of the cycle keeps w beside what is known of it, so that a tick reads one line.
 struct SteeringMemo {
+    struct Slot {
+        double w;
+        unsigned char known = 0; // 0: not yet worked out; 1: no turn; 2: turn
+    };
     double phaseSeed = 0;
-    double w[phaseCycleLength];
-    unsigned char known[phaseCycleLength] = {}; // 0: not yet worked out; 1: no turn; 2: turn
+    Slot places[phaseCycleLength];
 };
 
 } // namespace kanimo

@@ -12,6 +12,7 @@
 
 #include "base/geometry.h"
 #include "creature/creature.h"
+#include "creature/fetch_ahead.h"
 #include "creature/tick.h"
 #include "world/contact_scan.h"
 #include "world/life_events.h"
@@ -297,6 +298,16 @@ void meetAll(World& world, ContactScan& scan, Creature& p, int index, StepObserv
     }
 }
 
+// The scan knows the turns ahead, so each turn asks for the record of a turn some way
+// ahead, and for the body of a nearer one, whose record has arrived by then: the turn and
+// the tick then find both waiting.
+[[gnu::always_inline]] inline void fetchAhead(const ContactScan& scan, int index) {
+    constexpr int recordAhead = 8;
+    constexpr int bodyAhead = 4;
+    if (index + recordAhead < scan.size()) fetchRecord(*scan.creatures[index + recordAhead]);
+    if (index + bodyAhead < scan.size()) fetchBody(*scan.creatures[index + bodyAhead]);
+}
+
 // A tick's end as a death, when it is one.
 void noteTickEnd(World& world, Creature& p, TickEnd end, StepObserver* observer) {
     switch (end) {
@@ -320,6 +331,7 @@ int contactPass(World& world, StepObserver* observer) {
     for (Creature* p = world.listHead; p != nullptr; p = p->next, ++index) {
         if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
 
+        if (scan.gridded) fetchAhead(scan, index);
         meetAll(world, scan, *p, index, observer);
 
         if (p->partner != nullptr &&
@@ -348,11 +360,7 @@ int contactPass(World& world, StepObserver* observer) {
     // turn; asked for all at once from the scan's array, the records the walks read come
     // in side by side instead.
     if (scan.gridded) {
-        for (const Creature* c : scan.creatures) {
-            __builtin_prefetch(&c->next);
-            __builtin_prefetch(&c->size);
-            __builtin_prefetch(&c->doomed);
-        }
+        for (const Creature* c : scan.creatures) fetchListEntry(*c);
     }
     return births;
 }
