@@ -255,8 +255,7 @@ bool loadWorld(std::string_view bytes, World& world, std::vector<SaveSection>& e
     world.stepCount = staged.stepCount;
     world.nextCreatureId = staged.nextCreatureId;
     world.rng = staged.rng;
-    world.listHead = std::exchange(staged.listHead, nullptr);
-    world.listTail = std::exchange(staged.listTail, nullptr);
+    takeList(world, staged);
     world.contactScan.reset(); // scratch space that named the creatures just destroyed
     extra = std::move(sections);
     return true;

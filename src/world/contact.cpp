@@ -266,6 +266,10 @@ void meetAll(World& world, ContactScan& scan, Creature& p, int index, StepObserv
     const Turn turn{p, index, LimbBox(p), observer};
     ++scan.owed.livingTurns;
     collectVisits(scan, turn, 0);
+    // The creatures a turn visits lie anywhere in the list: ask for all of them at once.
+    if (scan.gridded) {
+        for (const int j : scan.visits) fetchListEntry(*scan.creatures[j]);
+    }
     std::size_t at = 0;
     while (at < scan.visits.size()) {
         const int j = scan.visits[at++];
@@ -305,7 +309,11 @@ void meetAll(World& world, ContactScan& scan, Creature& p, int index, StepObserv
     constexpr int recordAhead = 8;
     constexpr int bodyAhead = 4;
     if (index + recordAhead < scan.size()) fetchRecord(*scan.creatures[index + recordAhead]);
-    if (index + bodyAhead < scan.size()) fetchBody(*scan.creatures[index + bodyAhead]);
+    if (index + bodyAhead < scan.size()) {
+        const Creature& c = *scan.creatures[index + bodyAhead];
+        fetchBody(c);
+        if (c.partner != nullptr) fetchListEntry(*c.partner);
+    }
 }
 
 // A tick's end as a death, when it is one.
@@ -324,7 +332,7 @@ void noteTickEnd(World& world, Creature& p, TickEnd end, StepObserver* observer)
 int contactPass(World& world, StepObserver* observer) {
     if (world.contactScan == nullptr) world.contactScan = std::make_unique<ContactScan>();
     ContactScan& scan = *world.contactScan;
-    scan.build(world.listHead, world.settings.worldSize);
+    scan.build(listInOrder(world), world.settings.worldSize);
 
     int births = 0;
     int index = 0;

@@ -8,6 +8,7 @@
 #include "base/geometry.h"
 #include "creature/creature.h"
 #include "creature/dying.h"
+#include "creature/fetch_ahead.h"
 #include "creature/tick.h"
 
 namespace kanimo {
@@ -20,9 +21,8 @@ constexpr int griddedFrom = 256; // creatures in the list
 
 } // namespace
 
-void ContactScan::build(Creature* first, int worldSize) {
-    creatures.clear();
-    for (Creature* c = first; c != nullptr; c = c->next) creatures.push_back(c);
+void ContactScan::build(const std::vector<Creature*>& order, int worldSize) {
+    creatures = order;
     const int n = size();
     refX.resize(n);
     refY.resize(n);
@@ -35,7 +35,11 @@ void ContactScan::build(Creature* first, int worldSize) {
     if (gridded) living.reset(worldSize, contactCell);
     partners.reset(n);
     owed.clear();
-    for (int i = 0; i < n; ++i) update(i);
+    constexpr int ahead = 32;
+    for (int i = 0; i < n; ++i) {
+        if (i + ahead < n) fetchListEntry(*creatures[i + ahead]);
+        update(i);
+    }
 
     // Partner addresses to indices, through a table open-addressed by a hash of the address.
     const std::size_t tableSize = std::bit_ceil(static_cast<std::size_t>(2 * n + 2));

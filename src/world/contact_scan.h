@@ -34,8 +34,8 @@ struct ContactScan {
     DeadTally owed;
     std::vector<int> visits; // the current turn's, in list order
 
-    // Takes in the list from `first` on, with its partner links, for a new pass.
-    void build(Creature* first, int worldSize);
+    // Takes in the list, given in order, with its partner links, for a new pass.
+    void build(const std::vector<Creature*>& order, int worldSize);
     // A creature appended during the pass, without a partner.
     void add(Creature& c);
     // After the creature at `index` moved, resized, died or came back to life.

@@ -1,12 +1,14 @@
 #include "world/population.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "creature/body.h"
 #include "creature/creature.h"
 #include "creature/tick.h"
 #include "world/life_events.h"
+#include "world/list_walk.h"
 #include "world/spawn_spots.h"
 #include "world/step_events.h"
 #include "world/world.h"
@@ -66,12 +68,11 @@ void bornOf(World& world, const Creature& parent, const Genome& genome, bool mut
 
 // Clears every partner link that names a creature about to go; `leaving` is sorted.
 void dropPartnersOf(World& world, const std::vector<Creature*>& leaving) {
-    for (Creature* c = world.listHead; c != nullptr; c = c->next) {
-        if (c->partner != nullptr &&
-            std::binary_search(leaving.begin(), leaving.end(), c->partner)) {
-            c->partner = nullptr;
+    walkInOrder(listInOrder(world), [&](Creature& c) {
+        if (c.partner != nullptr && std::binary_search(leaving.begin(), leaving.end(), c.partner)) {
+            c.partner = nullptr;
         }
-    }
+    });
 }
 
 // Unlinks k, which follows `before` (null when k is the head), and destroys it.
@@ -82,6 +83,7 @@ void unlinkAndDestroy(World& world, Creature* before, Creature* k, StepObserver*
         before->next = k->next;
     }
     if (world.listTail == k) world.listTail = before;
+    ++world.listEdits;
     if (observer != nullptr) observer->removed(*k);
     delete k;
 }
@@ -118,33 +120,37 @@ void reproduce(World& world, const Creature& parent, StepObserver* observer) {
 int cullPass(World& world, StepObserver* observer) {
     std::vector<Creature*> leaving;
     world.population = 0;
-    for (Creature* k = world.listHead; k != nullptr; k = k->next) {
-        const bool dead = isDead(*k); // shrinks the dead
-        if ((dead && k->size <= 0) || k->doomed) {
-            leaving.push_back(k);
+    walkInOrder(listInOrder(world), [&](Creature& k) {
+        const bool dead = isDead(k); // shrinks the dead
+        if ((dead && k.size <= 0) || k.doomed) {
+            leaving.push_back(&k);
         } else {
             world.population = world.population + 1;
         }
-    }
+    });
     if (leaving.empty()) return 0;
 
     std::vector<Creature*> sorted = leaving;
     std::sort(sorted.begin(), sorted.end());
     dropPartnersOf(world, sorted);
 
+    // The array of the list stays current: it becomes the creatures kept.
+    std::vector<Creature*> kept;
+    kept.reserve(world.order.size() - leaving.size());
     Creature* before = nullptr;
     std::size_t next = 0;
-    for (Creature* k = world.listHead; k != nullptr && next < leaving.size();) {
-        Creature* after = k->next;
-        if (k == leaving[next]) {
+    for (Creature* k : world.order) {
+        if (next < leaving.size() && k == leaving[next]) {
             if (k->energy > 0) noteDeath(world, *k, DeathCause::doomed, observer);
             unlinkAndDestroy(world, before, k, observer);
             ++next;
         } else {
             before = k;
+            kept.push_back(k);
         }
-        k = after;
     }
+    world.order = std::move(kept);
+    world.orderEdits = world.listEdits;
     return static_cast<int>(leaving.size());
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "base/random.h"
 #include "world/settings.h"
@@ -22,6 +23,14 @@ struct World {
     Creature* listHead = nullptr;
     Creature* listTail = nullptr; // kept right by every append and removal
     std::int32_t population = 0;  // creatures the last cull kept
+
+    // Every link or unlink counts here, so that the list kept as an array in `order` is known
+    // to be current. A big world's creatures are far more than the caches hold, and a walk
+    // along `next` waits for each of them in turn; a walk of the array asks ahead instead.
+    // Code that links or unlinks by hand must count its edits.
+    std::uint64_t listEdits = 0;
+    std::vector<Creature*> order;
+    std::uint64_t orderEdits = ~std::uint64_t{0}; // the list's edits `order` is current for
 
     // Counters of the record kept beside the rules (see Lineage); they never change a result.
     std::int64_t stepCount = 0;        // world and fast steps taken since the first seeding
@@ -47,5 +56,11 @@ void destroyAllCreatures(World& world);
 void linkAtTail(World& world, Creature* creature);
 
 int listLength(const World& world);
+
+// The list from head to tail as an array, made by a walk of the list when it is not current.
+const std::vector<Creature*>& listInOrder(World& world);
+
+// Hands `from`'s list over to `world`, whose own list must be empty.
+void takeList(World& world, World& from);
 
 } // namespace kanimo
