@@ -72,8 +72,8 @@ constexpr double feedGrowthRate = 0.002;  // growth of a feeding boost
 LimbEffects effectsOf(const Creature& creature, double* at) {
     int terms = 0;
     int boosts = 0;
-    for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb) {
-        for (const Segment* s = head->next; s != nullptr; s = s->next) {
+    for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb()) {
+        for (const Segment* s = head->next(); s != nullptr; s = s->next()) {
             terms += (s->kind == SegmentKind::feed || s->kind == SegmentKind::propel) ? 2 : 1;
             if (s->kind == SegmentKind::feed) ++boosts;
         }
@@ -83,8 +83,8 @@ LimbEffects effectsOf(const Creature& creature, double* at) {
     double* energy = drive + terms;
     double* growth = energy + boosts;
     const LimbEffects e{speed, drive, terms, energy, growth, boosts};
-    for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb) {
-        for (const Segment* s = head->next; s != nullptr; s = s->next) {
+    for (const Segment* head = creature.firstLimb; head != nullptr; head = head->nextLimb()) {
+        for (const Segment* s = head->next(); s != nullptr; s = s->next()) {
             const int f = strengthDepth - s->depth;
             if (s->kind == SegmentKind::feed) {
                 *energy++ = f * feedEnergyRate * effectScale;
@@ -129,8 +129,9 @@ void growBody(const CreatureRules& rules, Creature& creature, const Genome& geno
         Segment* head = root;
         for (int r = 1; r < genomeRows && genome.angles[r][0] != emptyCell; ++r) {
             Segment* limb =
-                addSegment(creature, Segment(head, genome.angles[r][0], genome.kinds[r][0]));
-            head->nextLimb = limb;
+                addSegment(creature, Segment(*head, genome.angles[r][0], genome.kinds[r][0]));
+            limb->linkParent(head);
+            head->linkNextLimb(limb);
             growChain(creature, limb, genome, r);
             head = limb;
         }
@@ -148,9 +149,10 @@ void growChain(Creature& creature, Segment* from, const Genome& genome, int row)
     Segment* tail = from;
     for (int k = 0; k < genomeColumns && genome.angles[row][k] != emptyCell; ++k) {
         Segment* segment =
-            addSegment(creature, Segment(tail, genome.angles[row][k], genome.kinds[row][k]));
-        tail->next = segment;
-        segment->depth = k;
+            addSegment(creature, Segment(*tail, genome.angles[row][k], genome.kinds[row][k]));
+        segment->linkParent(tail);
+        tail->linkNext(segment);
+        segment->depth = static_cast<std::int8_t>(k);
         tail = segment;
         if (static_cast<int>(segment->kind) < 0) creature.doomed = true;
     }

@@ -5,12 +5,12 @@
 namespace kanimo {
 
 Segment::Segment(const Creature& owner, double limbSizeFactor, int angle_, int kind_)
-    : pos(owner.pos), prevPos(owner.pos), kind(static_cast<SegmentKind>(kind_)), size(owner.size * limbSizeFactor),
-      reach(owner.size * 0.45), angle(angle_) {}
+    : pos(owner.pos), prevPos(owner.pos), size(owner.size * limbSizeFactor),
+      reach(owner.size * 0.45), kind(static_cast<SegmentKind>(kind_)), angle(angle_) {}
 
-Segment::Segment(const Segment* parent_, int angle_, int kind_)
-    : parent(const_cast<Segment*>(parent_)), pos(parent_->pos), prevPos(parent_->pos), kind(static_cast<SegmentKind>(kind_)),
-      size(parent_->size * 0.9), reach(parent_->reach), angle(angle_) {}
+Segment::Segment(const Segment& parent_, int angle_, int kind_)
+    : pos(parent_.pos), prevPos(parent_.pos), size(parent_.size * 0.9), reach(parent_.reach),
+      kind(static_cast<SegmentKind>(kind_)), angle(angle_) {}
 
 // Starting values shared by both constructors, in the order the generator is drawn from:
 // `phaseSeed` takes its rand() after any heading draw.

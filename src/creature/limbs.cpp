@@ -45,7 +45,7 @@ void applyLimbEffects(int& boostBudget, Creature& c) {
 // that place and the parent's size are carried along the chain.
 void placeSegments(const CreatureRules& rules, Creature& c, const double* cosines,
                    const double* sines) {
-    for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb) {
+    for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb()) {
         head->size = c.size * rules.limbSizeFactor;
         const int slot = head->angleSlot;
         Vec2 origin = head->pos;
@@ -53,7 +53,7 @@ void placeSegments(const CreatureRules& rules, Creature& c, const double* cosine
             Vec2(c.pos.x + cosines[slot] * head->reach, c.pos.y - sines[slot] * head->reach));
         head->reach = c.size * 0.6;
         double size = head->size;
-        for (Segment* s = head->next; s != nullptr; s = s->next) {
+        for (Segment* s = head->next(); s != nullptr; s = s->next()) {
             const Vec2 previous = s->pos;
             const double d = s->reach * 0.1;
             s->pushPosition(

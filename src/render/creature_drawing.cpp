@@ -44,7 +44,7 @@ Colour segmentColour(SegmentKind kind, int depth) {
 
 void drawCreatures(Picture& picture, const Creature* first, int lifespan) {
     for (const Creature* c = first; c != nullptr; c = c->next) {
-        for (const Segment* limb = c->firstLimb; limb != nullptr; limb = limb->nextLimb) {
+        for (const Segment* limb = c->firstLimb; limb != nullptr; limb = limb->nextLimb()) {
             drawLimbChain(picture, limb);
         }
         drawBody(picture, *c, lifespan);
@@ -54,7 +54,7 @@ void drawCreatures(Picture& picture, const Creature* first, int lifespan) {
 // The recursion is as deep as the chain is long: a head and at most 13 segments.
 void drawLimbChain(Picture& picture, const Segment* segment) {
     if (segment == nullptr) return;
-    drawLimbChain(picture, segment->next);
+    drawLimbChain(picture, segment->next());
     drawSegment(picture, *segment);
 }
 

@@ -36,8 +36,8 @@ constexpr double biteCost = 35;
 bool limbStrike(Creature& attacker, Creature& victim) {
     const double victimRadius = victim.size * 0.5;
     const Vec2 rv = cornerPoint(victim.pos, victimRadius);
-    for (const Segment* head = attacker.firstLimb; head != nullptr; head = head->nextLimb) {
-        for (const Segment* s = head; s != nullptr; s = s->next) {
+    for (const Segment* head = attacker.firstLimb; head != nullptr; head = head->nextLimb()) {
+        for (const Segment* s = head; s != nullptr; s = s->next()) {
             const Vec2 rs = cornerPoint(s->pos, s->size * 0.5);
             if (!circlesOverlap(rs.x, rs.y, rv.x, rv.y, s->size * 0.5, victimRadius)) continue;
             if (s->kind == SegmentKind::bite) {

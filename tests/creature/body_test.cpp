@@ -15,13 +15,13 @@ using testing::uniformGenome;
 
 std::vector<const Segment*> heads(const Creature& c) {
     std::vector<const Segment*> out;
-    for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb) out.push_back(h);
+    for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb()) out.push_back(h);
     return out;
 }
 
 int chainLength(const Segment* head) {
     int n = 0;
-    for (const Segment* s = head->next; s != nullptr; s = s->next) ++n;
+    for (const Segment* s = head->next(); s != nullptr; s = s->next()) ++n;
     return n;
 }
 
@@ -46,9 +46,9 @@ TEST(Body, GenomeOfSeed12345) {
         EXPECT_EQ(hs[i]->depth, 0);
         EXPECT_EQ(chainLength(hs[i]), lengths[i]);
         // The first cell of a row serves twice: as the head and as its chain's first segment.
-        EXPECT_EQ(hs[i]->next->angle, hs[i]->angle);
-        EXPECT_EQ(hs[i]->next->kind, hs[i]->kind);
-        EXPECT_EQ(hs[i]->parent, i == 0 ? nullptr : hs[i - 1]);
+        EXPECT_EQ(hs[i]->next()->angle, hs[i]->angle);
+        EXPECT_EQ(hs[i]->next()->kind, hs[i]->kind);
+        EXPECT_EQ(hs[i]->parent(), i == 0 ? nullptr : hs[i - 1]);
         chained += chainLength(hs[i]);
     }
     EXPECT_EQ(chained, 46);
@@ -63,12 +63,12 @@ TEST(Body, ShapesOfChainsAndLimbs) {
     for (int n = 1; n <= genomeColumns; ++n) {
         Creature& c = addBodiless(world, Vec2(0, 0));
         growBody(world.settings, c, uniformGenome({n}, 30, 0));
-        EXPECT_EQ(c.firstLimb->nextLimb, nullptr);
+        EXPECT_EQ(c.firstLimb->nextLimb(), nullptr);
         int depth = 0;
         const Segment* parent = c.firstLimb;
-        for (const Segment* s = c.firstLimb->next; s != nullptr; s = s->next) {
+        for (const Segment* s = c.firstLimb->next(); s != nullptr; s = s->next()) {
             EXPECT_EQ(s->depth, depth++);
-            EXPECT_EQ(s->parent, parent);
+            EXPECT_EQ(s->parent(), parent);
             parent = s;
         }
         EXPECT_EQ(depth, n);
@@ -79,7 +79,7 @@ TEST(Body, ShapesOfChainsAndLimbs) {
     const std::vector<const Segment*> hs = heads(full);
     ASSERT_EQ(hs.size(), 7u);
     for (const Segment* h : hs) EXPECT_EQ(chainLength(h), 13);
-    EXPECT_EQ(hs.back()->nextLimb, nullptr);
+    EXPECT_EQ(hs.back()->nextLimb(), nullptr);
     EXPECT_EQ(full.segmentCount, 7 * 14);
 }
 
@@ -91,8 +91,8 @@ TEST(Body, EmptyFirstRowGivesTheRootAlone) {
     ASSERT_NE(c.firstLimb, nullptr);
     EXPECT_EQ(c.firstLimb->angle, -1);
     EXPECT_EQ(static_cast<int>(c.firstLimb->kind), -1);
-    EXPECT_EQ(c.firstLimb->next, nullptr);
-    EXPECT_EQ(c.firstLimb->nextLimb, nullptr);
+    EXPECT_EQ(c.firstLimb->next(), nullptr);
+    EXPECT_EQ(c.firstLimb->nextLimb(), nullptr);
     EXPECT_EQ(c.segmentCount, 1);
     EXPECT_FALSE(c.doomed);
 }
@@ -102,11 +102,11 @@ TEST(Body, StartingSizesAndPlaces) {
     Creature& c = addBodiless(world, Vec2(70, 80));
     growBody(world.settings, c, uniformGenome({2, 2}, 10, 0));
     const Segment* root = c.firstLimb;
-    const Segment* head1 = root->nextLimb;
+    const Segment* head1 = root->nextLimb();
     EXPECT_EQ(root->size, 4.0);
-    EXPECT_DOUBLE_EQ(root->next->size, 3.6);
+    EXPECT_DOUBLE_EQ(root->next()->size, 3.6);
     EXPECT_DOUBLE_EQ(head1->size, 3.6);
-    EXPECT_DOUBLE_EQ(head1->next->size, 3.24);
+    EXPECT_DOUBLE_EQ(head1->next()->size, 3.24);
     for (int i = 0; i < c.segmentCount; ++i) {
         EXPECT_EQ(c.segments[i].pos.x, 70);
         EXPECT_EQ(c.segments[i].pos.y, 80);
@@ -142,7 +142,7 @@ TEST(Body, AcceptsArbitraryTables) {
         Creature& c = addBodiless(world, Vec2(300, 300));
         growBody(world.settings, c, g);
         int counted = 0;
-        for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb) {
+        for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb()) {
             ++counted;
             counted += chainLength(h);
         }

@@ -79,14 +79,13 @@ TEST(Creature, SegmentConstructorsInheritFromTheirParents) {
     EXPECT_EQ(root.reach, 2.25);
     EXPECT_EQ(root.pos.x, 3);
     EXPECT_EQ(root.prevPos.y, 4);
-    EXPECT_EQ(root.parent, nullptr);
+    EXPECT_EQ(root.parent(), nullptr);
     EXPECT_EQ(root.angle, 10);
     EXPECT_EQ(root.kind, SegmentKind::feed);
-    const Segment child(&root, 20, 3);
+    const Segment child(root, 20, 3);
     EXPECT_DOUBLE_EQ(child.size, 3.6);
     EXPECT_EQ(child.reach, 2.25);
-    EXPECT_EQ(child.parent, &root);
-    const Segment grandchild(&child, 30, 1);
+    const Segment grandchild(child, 30, 1);
     EXPECT_DOUBLE_EQ(grandchild.size, 3.24);
 }
 

@@ -52,12 +52,12 @@ TEST(Limbs, SizesFollowTheBody) {
     Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({2, 1}, 0, 0));
     c.size = 12;
     updateLimbs(world.settings, world.boostBudget, c);
-    for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb) {
+    for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb()) {
         EXPECT_DOUBLE_EQ(h->size, 9.6);
         EXPECT_DOUBLE_EQ(h->reach, 7.2);
     }
-    EXPECT_DOUBLE_EQ(c.firstLimb->next->size, 8.64);
-    EXPECT_DOUBLE_EQ(c.firstLimb->next->next->size, 7.776);
+    EXPECT_DOUBLE_EQ(c.firstLimb->next()->size, 8.64);
+    EXPECT_DOUBLE_EQ(c.firstLimb->next()->next()->size, 7.776);
 }
 
 TEST(Limbs, ChainTrailsFromItsParentsPreviousPlace) {
@@ -67,9 +67,9 @@ TEST(Limbs, ChainTrailsFromItsParentsPreviousPlace) {
     for (int i = 0; i < 5; ++i) updateLimbs(world.settings, world.boostBudget, c);
     // A still body: every chain segment ends 0.225 (a tenth of the reach it was built
     // with) from where its parent was.
-    for (const Segment* s = c.firstLimb->next; s != nullptr; s = s->next) {
-        EXPECT_NEAR(s->pos.x - s->parent->prevPos.x, 0.225, 1e-12);
-        EXPECT_NEAR(s->pos.y - s->parent->prevPos.y, 0, 1e-12);
+    for (const Segment* s = c.firstLimb->next(); s != nullptr; s = s->next()) {
+        EXPECT_NEAR(s->pos.x - s->parent()->prevPos.x, 0.225, 1e-12);
+        EXPECT_NEAR(s->pos.y - s->parent()->prevPos.y, 0, 1e-12);
     }
 }
 
@@ -96,7 +96,7 @@ TEST(Limbs, SegmentKindEffects) {
     for (const EffectCase& k : cases) {
         World world;
         Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({1}, 0, k.kind));
-        c.firstLimb->next->depth = k.depth;
+        c.firstLimb->next()->depth = k.depth;
         prepareBody(c);
         world.boostBudget = k.budget;
         c.speed = 0;

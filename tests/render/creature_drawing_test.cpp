@@ -61,14 +61,14 @@ TEST(CreatureDrawing, SegmentBoundsTruncateTowardZero) {
 }
 
 TEST(CreatureDrawing, LimbChainIsDrawnFromTheTipInwards) {
-    Segment outer = segmentAt(20, 20, 16, 3, 1);
-    Segment middle = segmentAt(20, 20, 10, 2, 0);
-    Segment head = segmentAt(20, 20, 4, 1, 0);
-    head.next = &middle;
-    middle.next = &outer;
+    // Links hold between segments of one array, as in a body.
+    Segment chain[] = {segmentAt(20, 20, 4, 1, 0), segmentAt(20, 20, 10, 2, 0),
+                       segmentAt(20, 20, 16, 3, 1)};
+    chain[0].linkNext(&chain[1]);
+    chain[1].linkNext(&chain[2]);
 
     Picture p = blankPicture(40);
-    drawLimbChain(p, &head);
+    drawLimbChain(p, &chain[0]);
     EXPECT_EQ(p.pixel(20, 20), 0x005050C8u);
     EXPECT_EQ(p.pixel(23, 20), 0x0050C850u);
     EXPECT_EQ(p.pixel(25, 20), 0x0028C0C0u);

@@ -42,7 +42,7 @@ Creature& addCreature(World& w, Vec2 pos, const Genome& genome, double size) {
 }
 
 Segment* chainTip(Segment* head) {
-    while (head->next != nullptr) head = head->next;
+    while (head->next() != nullptr) head = head->next();
     return head;
 }
 
@@ -66,7 +66,7 @@ struct HandMadeWorld {
         // Every segment starts under the body; the tips of both limbs and the second head
         // are moved out.
         Segment* first = a.firstLimb;
-        Segment* second = first->nextLimb;
+        Segment* second = first->nextLimb();
         place(*first, 100, 100, 12);
         place(*chainTip(first), 130, 100, 10);
         place(*second, 100, 130, 10);

@@ -113,8 +113,8 @@ TEST(StateDump, HeaderAndCreatureLines) {
     EXPECT_EQ(la[16], "7");
     double sx = 0.0;
     double sy = 0.0;
-    for (const Segment* limb = a.firstLimb; limb != nullptr; limb = limb->nextLimb) {
-        for (const Segment* s = limb; s != nullptr; s = s->next) {
+    for (const Segment* limb = a.firstLimb; limb != nullptr; limb = limb->nextLimb()) {
+        for (const Segment* s = limb; s != nullptr; s = s->next()) {
             sx += s->pos.x;
             sy += s->pos.y;
         }

@@ -161,7 +161,7 @@ TEST(Contact, TheFirstTouchingSegmentDecidesTheBite) {
     g.kinds[0][1] = 1;
     Creature& attacker = addCreature(world, Vec2(0, 0), g);
     Segment* root = attacker.firstLimb;
-    Segment* biter = root->next->next; // kind 1, depth 1
+    Segment* biter = root->next()->next(); // kind 1, depth 1
     ASSERT_EQ(biter->kind, SegmentKind::bite);
     for (int i = 0; i < attacker.segmentCount; ++i) {
         attacker.segments[i].pos = Vec2(300, 300);
@@ -174,7 +174,7 @@ TEST(Contact, TheFirstTouchingSegmentDecidesTheBite) {
     EXPECT_EQ(victim.energy, 100);
 
     root->pos = Vec2(0, 0);
-    root->next->pos = Vec2(0, 0);
+    root->next()->pos = Vec2(0, 0);
     EXPECT_TRUE(limbStrike(attacker, victim));
     EXPECT_EQ(attacker.energy, 50 + 36);
     EXPECT_EQ(attacker.growth, 10 + 4.5);

@@ -78,7 +78,7 @@ Picture drawIcon() {
     paintBackground(icon, false, iconSide);
     if (chosen == nullptr) return icon;
     fitToIcon(*chosen);
-    for (const Segment* limb = chosen->firstLimb; limb != nullptr; limb = limb->nextLimb) {
+    for (const Segment* limb = chosen->firstLimb; limb != nullptr; limb = limb->nextLimb()) {
         drawLimbChain(icon, limb);
     }
     drawBody(icon, *chosen, world.settings.lifespan);

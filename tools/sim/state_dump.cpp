@@ -26,8 +26,8 @@ void appendSegmentSums(std::string& out, const Creature& c) {
     int count = 0;
     double sx = 0.0;
     double sy = 0.0;
-    for (const Segment* limb = c.firstLimb; limb != nullptr; limb = limb->nextLimb) {
-        for (const Segment* s = limb; s != nullptr; s = s->next) {
+    for (const Segment* limb = c.firstLimb; limb != nullptr; limb = limb->nextLimb()) {
+        for (const Segment* s = limb; s != nullptr; s = s->next()) {
             ++count;
             sx = sx + s->pos.x;
             sy = sy + s->pos.y;
