@@ -40,7 +40,10 @@ namespace kanimo {
     }
     if (c.steeringMemo != nullptr) {
         const int slot = phaseCycleSlot(nextPhase(c.phase));
-        if (slot >= 0) __builtin_prefetch(&c.steeringMemo->places[slot]);
+        if (slot >= 0) {
+            __builtin_prefetch(&c.steeringMemo->phaseSeed);
+            __builtin_prefetch(&c.steeringMemo->places[slot]);
+        }
     }
 }
 
