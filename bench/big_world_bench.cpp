@@ -3,9 +3,9 @@
 //
 // BM_ScaledWorld seeds a world K times wider than the default one, with K^2 times the
 // creatures (as kanimo-sim --scale K), and times a few hundred world steps after the
-// seeding. `us_per_creature` is the thread CPU time of the steps over the sum of the list
-// lengths they started from: flat in K when a step costs the same per creature however
-// big the world.
+// seeding, the same run several times over for the small worlds. `us_per_creature` is the
+// thread CPU time of the steps over the sum of the list lengths they started from: flat in
+// K when a step costs the same per creature however big the world.
 //
 // BM_FastAgainstWorld times a run of fast steps against a run of world steps from the
 // same seed; `ratio` is the first over the second.
@@ -35,20 +35,25 @@ WorldSettings scaled(int k) {
 void BM_ScaledWorld(benchmark::State& state) {
     const int k = static_cast<int>(state.range(0));
     const int steps = static_cast<int>(state.range(1));
+    // A small world's run is over in milliseconds, so it is taken many times over for a
+    // figure that one slow moment of the machine does not sway.
+    const int repeats = static_cast<int>(state.range(2));
     double seconds = 0;
     double creatureSteps = 0;
     for (auto _ : state) {
-        World world(scaled(k));
-        world.rng.srand(1);
-        seedWorld(world);
-        for (int i = 0; i < steps; ++i) {
-            creatureSteps += listLength(world);
-            const double start = threadCpuSeconds();
-            worldStep(world);
-            seconds += threadCpuSeconds() - start;
+        for (int r = 0; r < repeats; ++r) {
+            World world(scaled(k));
+            world.rng.srand(1);
+            seedWorld(world);
+            for (int i = 0; i < steps; ++i) {
+                creatureSteps += listLength(world);
+                const double start = threadCpuSeconds();
+                worldStep(world);
+                seconds += threadCpuSeconds() - start;
+            }
         }
     }
-    const double runs = static_cast<double>(state.iterations());
+    const double runs = static_cast<double>(state.iterations()) * repeats;
     state.counters["creatures"] = creatureSteps / (runs * steps);
     state.counters["us_per_creature"] = seconds * 1e6 / creatureSteps;
     state.counters["steps_per_s"] = runs * steps / seconds;
@@ -78,11 +83,11 @@ void BM_FastAgainstWorld(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ScaledWorld)
-    ->ArgNames({"scale", "steps"})
-    ->Args({1, 300})
-    ->Args({4, 300})
-    ->Args({16, 300})
-    ->Args({32, 300})
+    ->ArgNames({"scale", "steps", "runs"})
+    ->Args({1, 300, 400})
+    ->Args({4, 300, 40})
+    ->Args({16, 300, 2})
+    ->Args({32, 300, 1})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 
