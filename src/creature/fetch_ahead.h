@@ -27,18 +27,24 @@ namespace kanimo {
     for (const char* at = from; at < to; at += 64) __builtin_prefetch(at);
 }
 
-// The body's storage from the first segment to the end of its last table, and the place
-// of the steering memo the next tick reads. Reads the record, so it should be asked for first.
-[[gnu::always_inline]] inline void fetchBody(const Creature& c) {
+// Part `part` of `parts` of the body's storage, from the first segment to the end of its
+// last table; the last part asks for the place of the steering memo the next tick reads
+// too. A body takes a few dozen lines, more than the processor can have on their way at
+// once: asked for all together, the asking itself would wait. Reads the record, so it
+// should be asked for first.
+[[gnu::always_inline]] inline void fetchBody(const Creature& c, int part, int parts) {
     if (c.segments != nullptr) {
         const char* from = reinterpret_cast<const char*>(c.segments);
         const LimbEffects& e = c.limbEffects;
         const char* to = e.boostGrowth != nullptr
                              ? reinterpret_cast<const char*>(e.boostGrowth + e.boosts)
                              : from + sizeof(Segment) * static_cast<std::size_t>(c.segmentCount);
-        for (const char* at = from; at < to; at += 64) __builtin_prefetch(at);
+        const std::size_t lines = static_cast<std::size_t>(to - from + 63) / 64;
+        const std::size_t first = lines * static_cast<std::size_t>(part) / parts;
+        const std::size_t end = lines * static_cast<std::size_t>(part + 1) / parts;
+        for (std::size_t line = first; line < end; ++line) __builtin_prefetch(from + 64 * line);
     }
-    if (c.steeringMemo != nullptr) {
+    if (part == parts - 1 && c.steeringMemo != nullptr) {
         const int slot = phaseCycleSlot(nextPhase(c.phase));
         if (slot >= 0) {
             __builtin_prefetch(&c.steeringMemo->phaseSeed);

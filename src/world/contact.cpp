@@ -304,15 +304,18 @@ void meetAll(World& world, ContactScan& scan, Creature& p, int index, StepObserv
 
 // The scan knows the turns ahead, so each turn asks for the record of a turn some way
 // ahead, and for the body of a nearer one, whose record has arrived by then: the turn and
-// the tick then find both waiting.
-[[gnu::always_inline]] inline void fetchAhead(const ContactScan& scan, int index) {
+// the tick then find both waiting. The asking is spread over the turn, `part` of `parts`.
+[[gnu::always_inline]] inline void fetchAhead(const ContactScan& scan, int index, int part,
+                                              int parts) {
     constexpr int recordAhead = 8;
     constexpr int bodyAhead = 4;
-    if (index + recordAhead < scan.size()) fetchRecord(*scan.creatures[index + recordAhead]);
+    if (part == 0 && index + recordAhead < scan.size()) {
+        fetchRecord(*scan.creatures[index + recordAhead]);
+    }
     if (index + bodyAhead < scan.size()) {
         const Creature& c = *scan.creatures[index + bodyAhead];
-        fetchBody(c);
-        if (c.partner != nullptr) fetchListEntry(*c.partner);
+        fetchBody(c, part, parts);
+        if (part == parts - 1 && c.partner != nullptr) fetchListEntry(*c.partner);
     }
 }
 
@@ -339,8 +342,9 @@ int contactPass(World& world, StepObserver* observer) {
     for (Creature* p = world.listHead; p != nullptr; p = p->next, ++index) {
         if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
 
-        if (scan.gridded) fetchAhead(scan, index);
+        if (scan.gridded) fetchAhead(scan, index, 0, 3);
         meetAll(world, scan, *p, index, observer);
+        if (scan.gridded) fetchAhead(scan, index, 1, 3);
 
         if (p->partner != nullptr &&
             distance(p->pos.x, p->pos.y, p->partner->pos.x, p->partner->pos.y) >
@@ -352,6 +356,7 @@ int contactPass(World& world, StepObserver* observer) {
         noteTickEnd(world, *p, end, observer);
         if (p->partner == nullptr) scan.partners.link(index, -1);
         scan.ticked(index); // the tick moved and resized p
+        if (scan.gridded) fetchAhead(scan, index, 2, 3);
 
         // Offspring join the list, and the scan, at once: they get their turn in this pass.
         if (end == TickEnd::split) {
