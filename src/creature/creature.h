@@ -161,7 +161,7 @@ struct Creature {
     LimbEffects limbEffects; // in `bodyStorage`, after the angles
 
     // One allocation per body, so that the limb pass reads one run of memory: the
-    // segments, then the angle table, then the effect terms (see body.h).
+    // segments, then the angle table, then the effect terms (see body.cpp).
     std::unique_ptr<std::byte[]> bodyStorage;
 
     // Steering's sines for the repeating part of the phase cycle, made once the creature
