@@ -368,13 +368,6 @@ int contactPass(World& world, StepObserver* observer) {
     }
     // Whatever reads the world next sees every size as the tests left it.
     scan.settleAll();
-    // The cull walks the list next, and the next pass begins with a walk of it too. In a
-    // big world, whose creatures no cache holds, such a walk waits for each creature in
-    // turn; asked for all at once from the scan's array, the records the walks read come
-    // in side by side instead.
-    if (scan.gridded) {
-        for (const Creature* c : scan.creatures) fetchListEntry(*c);
-    }
     return births;
 }
 

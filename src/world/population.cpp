@@ -134,12 +134,14 @@ int cullPass(World& world, StepObserver* observer) {
     std::sort(sorted.begin(), sorted.end());
     dropPartnersOf(world, sorted);
 
-    // The array of the list stays current: it becomes the creatures kept.
+    // The array of the list stays current: it becomes the creatures kept. It is taken out
+    // of the world meanwhile, so that an observer told of a removal finds it out of date.
+    const std::vector<Creature*> order = std::exchange(world.order, {});
     std::vector<Creature*> kept;
-    kept.reserve(world.order.size() - leaving.size());
+    kept.reserve(order.size() - leaving.size());
     Creature* before = nullptr;
     std::size_t next = 0;
-    for (Creature* k : world.order) {
+    for (Creature* k : order) {
         if (next < leaving.size() && k == leaving[next]) {
             if (k->energy > 0) noteDeath(world, *k, DeathCause::doomed, observer);
             unlinkAndDestroy(world, before, k, observer);
