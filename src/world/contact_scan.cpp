@@ -8,8 +8,8 @@
 #include "base/geometry.h"
 #include "creature/creature.h"
 #include "creature/dying.h"
-#include "creature/fetch_ahead.h"
 #include "creature/tick.h"
+#include "world/list_walk.h"
 
 namespace kanimo {
 
@@ -35,11 +35,8 @@ void ContactScan::build(const std::vector<Creature*>& order, int worldSize) {
     if (gridded) living.reset(worldSize, contactCell);
     partners.reset(n);
     owed.clear();
-    constexpr int ahead = 32;
-    for (int i = 0; i < n; ++i) {
-        if (i + ahead < n) fetchListEntry(*creatures[i + ahead]);
-        update(i);
-    }
+    int index = 0;
+    walkInOrder(creatures, [&](const Creature&) { update(index++); });
 
     // Partner addresses to indices, through a table open-addressed by a hash of the address.
     const std::size_t tableSize = std::bit_ceil(static_cast<std::size_t>(2 * n + 2));
