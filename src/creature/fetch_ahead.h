@@ -48,7 +48,7 @@ namespace kanimo {
         const int slot = phaseCycleSlot(nextPhase(c.phase));
         if (slot >= 0) {
             __builtin_prefetch(&c.steeringMemo->phaseSeed);
-            __builtin_prefetch(&c.steeringMemo->places[slot]);
+            __builtin_prefetch(&c.steeringMemo->w[slot]);
         }
     }
 }

@@ -26,18 +26,15 @@ Oscillation oscillation(Creature& c) {
     const int slot = phaseCycleSlot(c.phase);
     if (slot < 0) return workOutOscillation(c.phase, c.phaseSeed);
     if (c.steeringMemo == nullptr || c.steeringMemo->phaseSeed != c.phaseSeed) {
-        c.steeringMemo = std::make_unique<SteeringMemo>();
-        c.steeringMemo->phaseSeed = c.phaseSeed;
+        c.steeringMemo = std::make_unique<SteeringMemo>(c.phaseSeed);
     }
     SteeringMemo& memo = *c.steeringMemo;
-    SteeringMemo::Slot& kept = memo.places[slot];
-    if (kept.known == 0) {
+    if (!memo.known(slot)) {
         const Oscillation o = workOutOscillation(c.phase, c.phaseSeed);
-        kept.w = o.w;
-        kept.known = o.steadySwingTurn ? 2 : 1;
+        memo.keep(slot, o);
         return o;
     }
-    return Oscillation{kept.w, kept.known == 2};
+    return Oscillation{memo.w[slot], memo.turns(slot)};
 }
 
 } // namespace

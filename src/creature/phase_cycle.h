@@ -1,5 +1,12 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <limits>
+
 namespace kanimo {
 
 // The oscillator phase a creature has after n ticks of life is the same for every creature:
@@ -27,14 +34,26 @@ struct Oscillation {
     bool steadySwingTurn;
 };
 
-// A place of the cycle keeps w beside what is known of it, so that a tick reads one line.
-struct SteeringMemo {
-    struct Slot {
-        double w;
-        unsigned char known = 0; // 0: not yet worked out; 1: no turn; 2: turn
-    };
+// What steering worked out for each place of the cycle. A tick reads two lines: the first,
+// with the seed the sines were taken for and whether each place takes the steady turn, and
+// the line with its place's w. A place not yet worked out holds a NaN, which no sine of a
+// finite phase gives. Half the size of a w and a flag kept side by side, which counts in a
+// big world: every creature past its first cycle has one.
+struct alignas(64) SteeringMemo {
     double phaseSeed = 0;
-    Slot places[phaseCycleLength];
+    std::uint64_t steadyTurn[(phaseCycleLength + 63) / 64] = {};
+    double w[phaseCycleLength];
+
+    explicit SteeringMemo(double seed) : phaseSeed(seed) {
+        std::fill(std::begin(w), std::end(w), std::numeric_limits<double>::quiet_NaN());
+    }
+    bool known(int place) const { return !std::isnan(w[place]); }
+    bool turns(int place) const { return (steadyTurn[place / 64] >> (place % 64)) & 1; }
+    void keep(int place, Oscillation o) {
+        w[place] = o.w;
+        if (o.steadySwingTurn) steadyTurn[place / 64] |= std::uint64_t{1} << (place % 64);
+    }
 };
+static_assert(offsetof(SteeringMemo, w) <= 64, "the seed and the turns share the first line");
 
 } // namespace kanimo
