@@ -37,8 +37,9 @@ struct Oscillation {
 // What steering worked out for each place of the cycle. A tick reads two lines: the first,
 // with the seed the sines were taken for and whether each place takes the steady turn, and
 // the line with its place's w. A place not yet worked out holds a NaN, which no sine of a
-// finite phase gives. Half the size of a w and a flag kept side by side, which counts in a
-// big world: every creature past its first cycle has one.
+// finite phase gives (were one to come, the place would just be worked out again). Half the
+// size of a w and a flag kept side by side, which counts in a big world: every creature
+// that has lived 126 ticks has a memo.
 struct alignas(64) SteeringMemo {
     double phaseSeed = 0;
     std::uint64_t steadyTurn[(phaseCycleLength + 63) / 64] = {};
