@@ -1,7 +1,9 @@
 #include "app/command_line.h"
 
-#include <charconv>
-#include <system_error>
+#include <cstdint>
+
+#include "cli/number_text.h"
+#include "cli/option_reader.h"
 
 namespace kanimo {
 
@@ -28,66 +30,40 @@ const OptionInfo* findOption(std::string_view name) {
     return nullptr;
 }
 
-// Digits only: from_chars on an unsigned type already refuses signs and spaces, reports a
-// value past 32 bits as out of range, and the end check refuses anything after the number.
-std::optional<std::uint32_t> parseSeed(std::string_view text) {
-    std::uint32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 } // namespace
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string_view>& args) {
     ParsedCommandLine result;
     CommandLine& c = result.commandLine;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg.substr(0, 2) != "--") {
-            result.error = "unexpected argument '" + std::string(arg) + "' (see --help)";
-            return result;
-        }
-        const std::size_t equals = arg.find('=');
-        const std::string_view name = arg.substr(0, equals);
+    auto takesValue = [](std::string_view name) -> std::optional<bool> {
         const OptionInfo* info = findOption(name);
-        if (info == nullptr) {
-            result.error = "unknown option '" + std::string(name) + "' (see --help)";
-            return result;
-        }
+        if (info == nullptr) return std::nullopt;
+        return info->kind != Kind::Flag;
+    };
+    for (std::size_t i = 0; i < args.size();) {
+        OptionArgument arg;
+        result.error = readOption(args, i, takesValue, arg);
+        if (!result.error.empty()) return result;
+        const OptionInfo* info = findOption(arg.name);
         if (info->kind == Kind::Flag) {
-            if (equals != std::string_view::npos) {
-                result.error = std::string(name) + " takes no value";
-                return result;
-            }
-            c.help = name == "--help";
-            c.version = name == "--version";
-            return result;
-        }
-
-        std::string_view value;
-        if (equals != std::string_view::npos) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < args.size() && args[i + 1].substr(0, 2) != "--") {
-            value = args[++i];
-        } else {
-            result.error = std::string(name) + " needs a value";
+            c.help = arg.name == "--help";
+            c.version = arg.name == "--version";
             return result;
         }
         if (info->kind == Kind::Path) {
-            if (value.empty()) {
-                result.error = std::string(name) + " needs a file name";
+            if (arg.value.empty()) {
+                result.error = std::string(arg.name) + " needs a file name";
                 return result;
             }
-            c.loadPath = std::string(value);
+            c.loadPath = std::string(arg.value);
             continue;
         }
-        c.seed = parseSeed(value);
-        if (!c.seed) {
-            result.error = "--seed needs a whole number from 0 to 4294967295, got '" +
-                           std::string(value) + "'";
+        std::uint64_t seed = 0;
+        if (!parseWhole(arg.value, 0, UINT32_MAX, seed)) {
+            result.error = wholeRangeError(arg.name, 0, UINT32_MAX, arg.value);
             return result;
         }
+        c.seed = static_cast<std::uint32_t>(seed);
     }
     if (c.seed && !c.loadPath.empty()) result.error = "--seed and --load cannot be used together";
     return result;

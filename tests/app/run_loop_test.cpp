@@ -13,7 +13,7 @@
 #include "app_support.h"
 #include "creature/creature.h"
 #include "render/creature_drawing.h"
-#include "state_dump.h"
+#include "report/state_dump.h"
 #include "support/world_builder.h"
 #include "world/population.h"
 #include "world/world.h"

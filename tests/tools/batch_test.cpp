@@ -1,4 +1,4 @@
-#include "batch.h"
+#include "runs/batch.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "options.h"
+#include "options/options.h"
 
 namespace kanimo {
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "state_dump.h"
+#include "report/state_dump.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"

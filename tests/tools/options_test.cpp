@@ -1,4 +1,4 @@
-#include "options.h"
+#include "options/options.h"
 
 #include <gtest/gtest.h>
 

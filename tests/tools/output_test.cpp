@@ -5,10 +5,10 @@
 #include <iterator>
 #include <utility>
 
-#include "output_file.h"
-#include "output_paths.h"
-#include "printable.h"
-#include "progress.h"
+#include "files/output_file.h"
+#include "options/output_paths.h"
+#include "files/printable.h"
+#include "outputs/progress.h"
 
 namespace kanimo {
 namespace {

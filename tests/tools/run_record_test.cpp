@@ -1,4 +1,4 @@
-#include "run_record.h"
+#include "record/run_record.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "lineage_outputs.h"
-#include "options.h"
-#include "stats_csv.h"
+#include "record/lineage_outputs.h"
+#include "options/options.h"
+#include "report/stats_csv.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"

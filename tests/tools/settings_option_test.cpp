@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
-#include "single_run.h"
+#include "options/options.h"
+#include "runs/single_run.h"
 
 namespace kanimo {
 namespace {

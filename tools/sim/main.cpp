@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "batch.h"
-#include "options.h"
-#include "output_paths.h"
-#include "single_run.h"
-#include "stop_signal.h"
+#include "runs/batch.h"
+#include "options/options.h"
+#include "options/output_paths.h"
+#include "runs/single_run.h"
+#include "outputs/stop_signal.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "newick_tree.h"
+#include "report/newick_tree.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "ancestry.h"
-#include "state_dump.h"
+#include "report/ancestry.h"
+#include "report/state_dump.h"
 
 namespace kanimo {
 

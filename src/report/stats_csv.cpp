@@ -1,9 +1,9 @@
-#include "stats_csv.h"
+#include "report/stats_csv.h"
 
 #include <charconv>
 
 #include "creature/creature.h"
-#include "state_dump.h"
+#include "report/state_dump.h"
 #include "world/world.h"
 
 namespace kanimo {

@@ -1,4 +1,4 @@
-#include "bench_line.h"
+#include "outputs/bench_line.h"
 
 #include <cstdio>
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "ancestry.h"
+#include "report/ancestry.h"
 #include "creature/creature.h"
-#include "newick_tree.h"
+#include "report/newick_tree.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/step_events.h"

@@ -1,4 +1,4 @@
-#include "single_run.h"
+#include "runs/single_run.h"
 
 #include <cerrno>
 #include <chrono>
@@ -8,21 +8,21 @@
 #include <optional>
 #include <string>
 
-#include "bench_line.h"
-#include "lineage_outputs.h"
-#include "options.h"
-#include "output_file.h"
-#include "output_paths.h"
-#include "printable.h"
-#include "progress.h"
+#include "outputs/bench_line.h"
+#include "record/lineage_outputs.h"
+#include "options/options.h"
+#include "files/output_file.h"
+#include "options/output_paths.h"
+#include "files/printable.h"
+#include "outputs/progress.h"
 #include "render/frame.h"
 #include "render/picture.h"
 #include "render/png_writer.h"
-#include "resume.h"
-#include "settings_option.h"
-#include "state_dump.h"
-#include "stats_csv.h"
-#include "stop_signal.h"
+#include "report/resume.h"
+#include "cli/world_options.h"
+#include "report/state_dump.h"
+#include "report/stats_csv.h"
+#include "outputs/stop_signal.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"

@@ -1,4 +1,4 @@
-#include "run_record.h"
+#include "record/run_record.h"
 
 #include <sqlite3.h>
 
@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "creature/creature.h"
-#include "genome_text.h"
-#include "output_file.h"
-#include "printable.h"
-#include "stats_csv.h"
+#include "report/genome_text.h"
+#include "files/output_file.h"
+#include "files/printable.h"
+#include "report/stats_csv.h"
 #include "world/world.h"
 
 namespace kanimo {

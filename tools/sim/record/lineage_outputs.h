@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "ancestry.h"
-#include "output_file.h"
-#include "plot_series.h"
-#include "run_record.h"
+#include "report/ancestry.h"
+#include "files/output_file.h"
+#include "report/plot_series.h"
+#include "record/run_record.h"
 #include "world/step_events.h"
 
 namespace kanimo {

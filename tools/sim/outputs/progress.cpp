@@ -1,4 +1,4 @@
-#include "progress.h"
+#include "outputs/progress.h"
 
 #include <unistd.h>
 

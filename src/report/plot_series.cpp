@@ -1,6 +1,6 @@
-#include "plot_series.h"
+#include "report/plot_series.h"
 
-#include "stats_csv.h"
+#include "report/stats_csv.h"
 
 namespace kanimo {
 

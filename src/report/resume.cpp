@@ -1,6 +1,6 @@
-#include "resume.h"
+#include "report/resume.h"
 
-#include "printable.h"
+#include "files/printable.h"
 #include "save/byte_io.h"
 
 namespace kanimo {

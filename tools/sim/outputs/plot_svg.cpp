@@ -1,4 +1,4 @@
-#include "plot_svg.h"
+#include "outputs/plot_svg.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plot_series.h"
+#include "report/plot_series.h"
 
 namespace kanimo {
 

@@ -1,6 +1,6 @@
-#include "genome_text.h"
+#include "report/genome_text.h"
 
-#include "state_dump.h"
+#include "report/state_dump.h"
 
 namespace kanimo {
 

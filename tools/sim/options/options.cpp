@@ -1,13 +1,13 @@
-#include "options.h"
+#include "options/options.h"
 
-#include <charconv>
 #include <climits>
 #include <cstdint>
-#include <system_error>
 #include <utility>
 
-#include "printable.h"
-#include "settings_option.h"
+#include "cli/number_text.h"
+#include "cli/option_reader.h"
+#include "cli/world_options.h"
+#include "files/printable.h"
 
 namespace kanimo {
 
@@ -15,24 +15,6 @@ namespace {
 
 constexpr std::uint64_t maxSeed = UINT32_MAX;
 constexpr std::uint64_t maxCount = INT_MAX;
-
-// Digits only: from_chars on an unsigned type already refuses signs and spaces, and the
-// end check refuses anything after the number.
-bool parseWhole(std::string_view text, std::uint64_t min, std::uint64_t max, std::uint64_t& out) {
-    if (text.empty()) return false;
-    std::uint64_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return false;
-    if (value < min || value > max) return false;
-    out = value;
-    return true;
-}
-
-std::string rangeError(std::string_view name, std::uint64_t min, std::uint64_t max,
-                       std::string_view got) {
-    return std::string(name) + " needs a whole number from " + std::to_string(min) + " to " +
-           std::to_string(max) + ", got '" + printable(got) + "'";
-}
 
 enum class Kind { Flag, Number, Path, Range, World };
 
@@ -80,17 +62,17 @@ std::string parseSeedRange(std::string_view text, SimOptions& o) {
 std::string applyNumber(std::string_view name, std::string_view value, SimOptions& o) {
     std::uint64_t n = 0;
     if (name == "--seed") {
-        if (!parseWhole(value, 0, maxSeed, n)) return rangeError(name, 0, maxSeed, value);
+        if (!parseWhole(value, 0, maxSeed, n)) return wholeRangeError(name, 0, maxSeed, value);
         o.seedGiven = true;
         o.seed = static_cast<std::uint32_t>(n);
     } else if (name == "--steps") {
-        if (!parseWhole(value, 0, maxCount, n)) return rangeError(name, 0, maxCount, value);
+        if (!parseWhole(value, 0, maxCount, n)) return wholeRangeError(name, 0, maxCount, value);
         o.steps = static_cast<int>(n);
     } else if (name == "--jobs") {
-        if (!parseWhole(value, 1, maxJobs, n)) return rangeError(name, 1, maxJobs, value);
+        if (!parseWhole(value, 1, maxJobs, n)) return wholeRangeError(name, 1, maxJobs, value);
         o.jobs = static_cast<int>(n);
     } else if (name == "--every") {
-        if (!parseWhole(value, 1, maxCount, n)) return rangeError(name, 1, maxCount, value);
+        if (!parseWhole(value, 1, maxCount, n)) return wholeRangeError(name, 1, maxCount, value);
         o.every = static_cast<int>(n);
     }
     return {};
@@ -161,37 +143,22 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
     bool jobsGiven = false;
     bool everyGiven = false;
     bool settingsGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg.substr(0, 2) != "--") {
-            result.error = "unexpected argument '" + printable(arg) + "' (see --help)";
-            return result;
-        }
-        const std::size_t equals = arg.find('=');
-        const std::string_view name = arg.substr(0, equals);
+    auto takesValue = [](std::string_view name) -> std::optional<bool> {
         const OptionInfo* info = findOption(name);
-        if (info == nullptr) {
-            result.error = "unknown option '" + printable(name) + "' (see --help)";
-            return result;
-        }
+        if (info == nullptr) return std::nullopt;
+        return info->kind != Kind::Flag;
+    };
+    for (std::size_t i = 0; i < args.size();) {
+        OptionArgument arg;
+        result.error = readOption(args, i, takesValue, arg);
+        if (!result.error.empty()) return result;
+        const std::string_view name = arg.name;
+        const std::string_view value = arg.value;
+        const OptionInfo* info = findOption(name);
         if (info->kind == Kind::Flag) {
-            if (equals != std::string_view::npos) {
-                result.error = std::string(name) + " takes no value";
-                return result;
-            }
             applyFlag(name, o);
             if (o.help || o.version) return result;
             continue;
-        }
-
-        std::string_view value;
-        if (equals != std::string_view::npos) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < args.size() && args[i + 1].substr(0, 2) != "--") {
-            value = args[++i];
-        } else {
-            result.error = std::string(name) + " needs a value";
-            return result;
         }
 
         switch (info->kind) {

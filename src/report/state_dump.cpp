@@ -1,4 +1,4 @@
-#include "state_dump.h"
+#include "report/state_dump.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "stats_csv.h"
+#include "report/stats_csv.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "ancestry.h"
+#include "report/ancestry.h"
 
 #include <algorithm>
 #include <charconv>
 
 #include "creature/creature.h"
-#include "state_dump.h"
+#include "report/state_dump.h"
 #include "world/world.h"
 
 namespace kanimo {

@@ -1,4 +1,4 @@
-#include "output_file.h"
+#include "files/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "printable.h"
+#include "files/printable.h"
 
 namespace kanimo {
 

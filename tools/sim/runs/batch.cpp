@@ -1,4 +1,4 @@
-#include "batch.h"
+#include "runs/batch.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "bench_line.h"
-#include "options.h"
-#include "progress.h"
-#include "stats_csv.h"
-#include "stop_signal.h"
+#include "outputs/bench_line.h"
+#include "options/options.h"
+#include "outputs/progress.h"
+#include "report/stats_csv.h"
+#include "outputs/stop_signal.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"

@@ -1,4 +1,4 @@
-#include "printable.h"
+#include "files/printable.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
-#include "lineage_outputs.h"
+#include "record/lineage_outputs.h"
 
-#include "newick_tree.h"
-#include "options.h"
-#include "plot_svg.h"
-#include "stats_csv.h"
+#include "report/newick_tree.h"
+#include "options/options.h"
+#include "outputs/plot_svg.h"
+#include "report/stats_csv.h"
 #include "world/world.h"
 
 namespace kanimo {

@@ -1,13 +1,13 @@
-#include "output_paths.h"
+#include "options/output_paths.h"
 
 #include <charconv>
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
-#include "options.h"
-#include "output_file.h"
-#include "printable.h"
+#include "options/options.h"
+#include "files/output_file.h"
+#include "files/printable.h"
 
 namespace kanimo {
 
