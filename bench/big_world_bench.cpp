@@ -46,7 +46,7 @@ void BM_ScaledWorld(benchmark::State& state) {
             world.rng.srand(1);
             seedWorld(world);
             for (int i = 0; i < steps; ++i) {
-                creatureSteps += listLength(world);
+                creatureSteps += world.creatures.size();
                 const double start = threadCpuSeconds();
                 worldStep(world);
                 seconds += threadCpuSeconds() - start;

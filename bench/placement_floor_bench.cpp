@@ -36,7 +36,7 @@ struct Workload {
 
 long long placementsOf(const World& world) {
     long long n = 0;
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) n += c->segmentCount;
+    for (const Creature* c : world.creatures) n += c->body.segmentCount();
     return n;
 }
 
@@ -50,9 +50,9 @@ long long replay(const Workload& w, std::vector<double>& sample) {
     for (int k = 0; k < w.steps; ++k) {
         placements += placementsOf(world);
         if (k % 8 == 0) {
-            for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
-                for (int i = 0; i < c->segmentCount; ++i) {
-                    sample.push_back((c->segments[i].angle - c->swing) * degreesToRadians);
+            for (const Creature* c : world.creatures) {
+                for (int i = 0; i < c->body.segmentCount(); ++i) {
+                    sample.push_back((c->body.segments()[i].angle - c->swing) * degreesToRadians);
                 }
             }
         }

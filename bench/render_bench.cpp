@@ -54,8 +54,8 @@ const Crowd& grownCrowd(int n) {
             w->rng.srand(seed);
             seedWorld(*w);
             for (int i = 0; i < worldSteps; ++i) worldStep(*w);
-            const Creature* start = w->listHead;
-            for (int length = listLength(*w); length > n - count; --length) start = start->next;
+            const Creature* start = w->creatures.head();
+            for (int length = w->creatures.size(); length > n - count; --length) start = start->next;
             for (const Creature* c = start; c != nullptr; c = c->next) ++count;
             crowd.parts.push_back(Crowd::Part{std::move(w), start});
         }
@@ -94,11 +94,11 @@ void BM_DrawCreatures(benchmark::State& state) {
     Picture p = framePicture();
     paintBackground(p, false, w.settings.worldSize);
     for (auto _ : state) {
-        drawCreatures(p, w.listHead, w.settings.lifespan);
+        drawCreatures(p, w.creatures.head(), w.settings.lifespan);
         benchmark::DoNotOptimize(p.pixels());
         benchmark::ClobberMemory();
     }
-    state.counters["creatures"] = listLength(w);
+    state.counters["creatures"] = w.creatures.size();
 }
 BENCHMARK(BM_DrawCreatures)->Arg(55)->Arg(500)->Unit(benchmark::kMicrosecond);
 
@@ -110,7 +110,7 @@ void BM_ComposeFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(p.pixels());
         benchmark::ClobberMemory();
     }
-    state.counters["creatures"] = listLength(w);
+    state.counters["creatures"] = w.creatures.size();
 }
 BENCHMARK(BM_ComposeFrame)->Arg(55)->Arg(500)->Unit(benchmark::kMicrosecond);
 

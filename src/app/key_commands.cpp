@@ -28,7 +28,7 @@ void keyDown(Shell& shell, Tconstruct& form, KeyId key) {
         shell.fastMode = !shell.fastMode;
         shell.plainBackground = shell.fastMode;
     }
-    if (key == KeyId::D && shell.running) removeCreature(shell.world, shell.world.listHead);
+    if (key == KeyId::D && shell.running) removeCreature(shell.world, shell.world.creatures.head());
     if (key == KeyId::B) shell.plainBackground = !shell.plainBackground;
 }
 

@@ -18,7 +18,7 @@ namespace {
 
 void drawFrame(Shell& shell, Tconstruct& form) {
     paintBackground(shell.offscreen, shell.plainBackground, shell.world.settings.worldSize);
-    drawCreatures(shell.offscreen, shell.world.listHead, shell.world.settings.lifespan);
+    drawCreatures(shell.offscreen, shell.world.creatures.head(), shell.world.settings.lifespan);
     form.world().copyPicture(shell.offscreen, 2, 2);
     shell.frameCounter = shell.frameCounter + 1;
     if (shell.fpsTick) {

@@ -17,7 +17,7 @@ namespace {
 // terms is the order of the segments. Kind-2 boosts go to the first kind-2 segments in
 // that order while the shared budget lasts.
 void applyLimbEffects(int& boostBudget, Creature& c) {
-    const LimbEffects& e = c.limbEffects;
+    const LimbEffects e = c.body.effects();
     // Both lists have a term per step of a segment's effect, so they run side by side.
     double speed = c.speed;
     double drive = c.turnDrive;
@@ -45,7 +45,7 @@ void applyLimbEffects(int& boostBudget, Creature& c) {
 // that place and the parent's size are carried along the chain.
 void placeSegments(const CreatureRules& rules, Creature& c, const double* cosines,
                    const double* sines) {
-    for (Segment* head = c.firstLimb; head != nullptr; head = head->nextLimb()) {
+    for (Segment* head = c.body.firstLimb(); head != nullptr; head = head->nextLimb()) {
         head->size = c.size * rules.limbSizeFactor;
         const int slot = head->angleSlot;
         Vec2 origin = head->pos;
@@ -76,29 +76,31 @@ constexpr int settledRuns = genomeColumns + 3;
 } // namespace
 
 void updateLimbs(const CreatureRules& rules, int& boostBudget, Creature& c) {
-    if (c.firstLimb == nullptr) return;
+    Body& body = c.body;
+    if (!body.grown()) return;
 
     // Segments that share an angle share its sine and cosine: the argument, and so the
     // value, is the same for all of them in this tick, and in every tick with the same
     // swing.
-    const int count = c.limbAngleCount;
-    double* cosines = c.limbAngles + count;
-    double* sines = cosines + count;
-    const bool sameSwing = sameBits(c.swing, c.limbTrigSwing);
+    const int count = body.angleCount();
+    const double* angles = body.angles();
+    double* cosines = body.cosines();
+    double* sines = body.sines();
+    const bool sameSwing = sameBits(c.swing, body.trigSwing());
     if (!sameSwing) {
         for (int i = 0; i < count; ++i) {
-            const double r = (c.limbAngles[i] - c.swing) * degreesToRadians;
+            const double r = (angles[i] - c.swing) * degreesToRadians;
             cosines[i] = std::cos(r);
             sines[i] = std::sin(r);
         }
-        c.limbTrigSwing = c.swing;
+        body.trigSwing() = c.swing;
     }
 
     // A segment's place and size follow from the body's place, size and swing and from
     // where its parent was one tick before. While those stay the same, the heads settle
     // after two ticks and each step down a chain one tick later; from then on the pass
     // would write what is already there, as it does for every long dead creature.
-    LimbRest& rest = c.limbRest;
+    LimbRest& rest = body.rest();
     const bool same = sameSwing && sameBits(c.pos.x, rest.x) && sameBits(c.pos.y, rest.y) &&
                       sameBits(c.size, rest.size) && sameBits(rules.limbSizeFactor, rest.factor);
     rest.runs = same ? std::min(rest.runs + 1, settledRuns) : 0;

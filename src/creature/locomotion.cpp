@@ -23,7 +23,7 @@ Oscillation workOutOscillation(double phase, double phaseSeed) {
 // Past its 126th tick a creature's phase repeats every 252 ticks, so the sines are taken
 // once per place in the cycle and kept with the creature.
 Oscillation oscillation(Creature& c) {
-    const int slot = phaseCycleSlot(c.phase);
+    const int slot = steeringPlace(c.phase);
     if (slot < 0) return workOutOscillation(c.phase, c.phaseSeed);
     if (c.steeringMemo == nullptr || c.steeringMemo->phaseSeed != c.phaseSeed) {
         c.steeringMemo = std::make_unique<SteeringMemo>(c.phaseSeed);

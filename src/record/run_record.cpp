@@ -242,7 +242,7 @@ std::string RunRecord::checkContinues(const World& world, const RecordedRun& run
     const bool sameRun = sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int64(s, 0) == 1;
 
     long long living = 0;
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) living += c->energy > 0;
+    for (const Creature* c : world.creatures) living += c->energy > 0;
     const long long lastId = static_cast<long long>(world.nextCreatureId) - 1;
     const bool sameCreatures =
         db_->number("SELECT count(*) FROM creatures WHERE death_step IS NULL").value_or(-1) ==
@@ -290,8 +290,8 @@ void RunRecord::lifeEnded(const Creature& c) {
     if (!error_.empty()) return;
     const Lineage& l = c.lineage;
     long long kinds[4] = {0, 0, 0, 0};
-    for (int i = 0; i < c.segmentCount; ++i) {
-        const int kind = static_cast<int>(c.segments[i].kind);
+    for (int i = 0; i < c.body.segmentCount(); ++i) {
+        const int kind = static_cast<int>(c.body.segments()[i].kind);
         if (kind >= 0 && kind < 4) ++kinds[kind];
     }
     const std::string genome = genomeText(c.genome);
@@ -313,7 +313,7 @@ void RunRecord::lifeEnded(const Creature& c) {
         sqlite3_bind_text(s, 7, deathCauseName(l.deathCause), -1, SQLITE_STATIC);
     }
     sqlite3_bind_text(s, 8, genome.data(), static_cast<int>(genome.size()), SQLITE_STATIC);
-    sqlite3_bind_int(s, 9, c.segmentCount);
+    sqlite3_bind_int(s, 9, c.body.segmentCount());
     for (int k = 0; k < 4; ++k) sqlite3_bind_int64(s, 10 + k, kinds[k]);
     if (!db_->execute(s)) fail(sqlite3_errmsg(db_->db));
 }
@@ -349,7 +349,7 @@ std::string RunRecord::addStep(long long step, const StepReport& report, const C
 }
 
 std::string RunRecord::finish(const World& world) {
-    for (const Creature* c = world.listHead; c != nullptr && error_.empty(); c = c->next) {
+    for (const Creature* c = world.creatures.head(); c != nullptr && error_.empty(); c = c->next) {
         if (c->energy > 0) lifeEnded(*c);
     }
     if (!error_.empty()) return error_;

@@ -44,7 +44,7 @@ Colour segmentColour(SegmentKind kind, int depth) {
 
 void drawCreatures(Picture& picture, const Creature* first, int lifespan) {
     for (const Creature* c = first; c != nullptr; c = c->next) {
-        for (const Segment* limb = c->firstLimb; limb != nullptr; limb = limb->nextLimb()) {
+        for (const Segment* limb = c->body.firstLimb(); limb != nullptr; limb = limb->nextLimb()) {
             drawLimbChain(picture, limb);
         }
         drawBody(picture, *c, lifespan);

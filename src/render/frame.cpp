@@ -8,7 +8,7 @@ namespace kanimo {
 
 void composeFrame(Picture& picture, const World& world, bool plainBackground) {
     paintBackground(picture, plainBackground, world.settings.worldSize);
-    drawCreatures(picture, world.listHead, world.settings.lifespan);
+    drawCreatures(picture, world.creatures.head(), world.settings.lifespan);
 }
 
 } // namespace kanimo

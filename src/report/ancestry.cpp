@@ -46,7 +46,7 @@ void Ancestry::endStep() {
 }
 
 void Ancestry::adoptLiving(const World& world) {
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+    for (const Creature* c : world.creatures) {
         const Lineage& l = c->lineage;
         if (c->energy > 0 && entries_.count(l.id) == 0) {
             entries_.emplace(l.id, Entry{l.parentId, l.birthStep, -1, 1});

@@ -26,7 +26,7 @@ void appendSegmentSums(std::string& out, const Creature& c) {
     int count = 0;
     double sx = 0.0;
     double sy = 0.0;
-    for (const Segment* limb = c.firstLimb; limb != nullptr; limb = limb->nextLimb()) {
+    for (const Segment* limb = c.body.firstLimb(); limb != nullptr; limb = limb->nextLimb()) {
         for (const Segment* s = limb; s != nullptr; s = s->next()) {
             ++count;
             sx = sx + s->pos.x;
@@ -52,7 +52,7 @@ void appendDouble(std::string& out, double value) {
 void StateDump::append(std::string& out, const World& world, long long step) {
     index_.clear();
     int length = 0;
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) index_[c] = length++;
+    for (const Creature* c : world.creatures) index_[c] = length++;
 
     out += "step ";
     appendInteger(out, step);
@@ -68,7 +68,7 @@ void StateDump::append(std::string& out, const World& world, long long step) {
     out.push_back('\n');
 
     int i = 0;
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+    for (const Creature* c : world.creatures) {
         appendInteger(out, i++);
         for (double v : {c->pos.x, c->pos.y, c->heading, c->swing, c->size, c->energy, c->growth,
                          c->speed, c->turnRate, c->turnDrive, c->lifeLeft, c->phase}) {

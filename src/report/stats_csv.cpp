@@ -25,14 +25,14 @@ Census takeCensus(const World& world) {
     double sizeSum = 0.0;
     double energySum = 0.0;
     long long kindCount[4] = {0, 0, 0, 0};
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+    for (const Creature* c : world.creatures) {
         ++census.length;
         if (!(c->energy > 0)) continue;
         ++census.living;
         sizeSum += c->size;
         energySum += c->energy;
-        for (int i = 0; i < c->segmentCount; ++i) {
-            const int kind = static_cast<int>(c->segments[i].kind);
+        for (int i = 0; i < c->body.segmentCount(); ++i) {
+            const int kind = static_cast<int>(c->body.segments()[i].kind);
             if (kind >= 0 && kind < 4) ++kindCount[kind];
             ++census.livingSegments;
         }

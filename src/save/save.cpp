@@ -2,16 +2,15 @@
 
 #include <zlib.h>
 
+#include <memory>
 #include <stdexcept>
 #include <unordered_map>
 #include <utility>
 
-#include "creature/body.h"
 #include "creature/creature.h"
 #include "save/byte_io.h"
 #include "save/world_checks.h"
 #include "save/world_record.h"
-#include "world/contact_scan.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -52,8 +51,8 @@ void writeCreature(ByteWriter& out, const Creature& c,
     const auto partner = c.partner == nullptr ? index.end() : index.find(c.partner);
     out.i32(partner == index.end() ? -1 : partner->second);
     creatureFields(record, c);
-    out.u32(static_cast<std::uint32_t>(c.segmentCount));
-    for (int i = 0; i < c.segmentCount; ++i) segmentFields(record, c.segments[i]);
+    out.u32(static_cast<std::uint32_t>(c.body.segmentCount()));
+    for (int i = 0; i < c.body.segmentCount(); ++i) segmentFields(record, c.body.segments()[i]);
 }
 
 // Reads and checks the envelope; gives the bytes between the header and the checksum.
@@ -93,14 +92,14 @@ std::string openEnvelope(std::string_view bytes, std::string_view& body) {
 
 // A creature made only to be overwritten: the constructor's draws go to a scratch
 // generator, never to the world's.
-Creature* blankCreature(const WorldSettings& settings) {
+std::unique_ptr<Creature> blankCreature(const WorldSettings& settings) {
     Random scratch;
-    return new Creature(settings, scratch, Vec2(0.0, 0.0), 0.0, false);
+    return std::make_unique<Creature>(settings, scratch, Vec2(0.0, 0.0), 0.0, false);
 }
 
 std::string readCreature(ByteReader& in, World& staged, std::int32_t& partner) {
-    Creature* c = blankCreature(staged.settings);
-    linkAtTail(staged, c); // owned by the staged world from here on
+    // Owned by the staged world from here on.
+    Creature* c = &staged.creatures.append(blankCreature(staged.settings));
     RecordReader record{in, {}};
     partner = in.i32();
     creatureFields(record, *c);
@@ -118,11 +117,11 @@ std::string readCreature(ByteReader& in, World& staged, std::int32_t& partner) {
     const Genome genome = c->genome;
     growBody(staged.settings, *c, genome);
     c->doomed = doomed;
-    if (segments != static_cast<std::uint32_t>(c->segmentCount)) {
+    if (segments != static_cast<std::uint32_t>(c->body.segmentCount())) {
         return std::to_string(segments) + " segments saved where its genome grows " +
-               std::to_string(c->segmentCount);
+               std::to_string(c->body.segmentCount());
     }
-    for (int i = 0; i < c->segmentCount; ++i) segmentFields(record, c->segments[i]);
+    for (int i = 0; i < c->body.segmentCount(); ++i) segmentFields(record, c->body.segments()[i]);
     if (in.ranOut()) return "the file ends inside its body";
     return checkCreature(*c, staged);
 }
@@ -146,9 +145,7 @@ std::string readWorld(ByteReader& in, World& staged) {
             return "creature " + std::to_string(i) + ": " + p;
         }
     }
-    std::vector<Creature*> list;
-    list.reserve(count);
-    for (Creature* c = staged.listHead; c != nullptr; c = c->next) list.push_back(c);
+    const std::vector<Creature*>& list = staged.creatures.inOrder();
     for (std::uint32_t i = 0; i < count; ++i) {
         if (partners[i] < -1 || partners[i] >= static_cast<std::int64_t>(count)) {
             return "creature " + std::to_string(i) + ": its partner " +
@@ -205,11 +202,11 @@ std::string encodeWorld(const World& world, const std::vector<SaveSection>& extr
     settingsFields(record, world.settings);
     counterFields(record, world);
     std::unordered_map<const Creature*, std::int32_t> index;
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+    for (const Creature* c : world.creatures) {
         index.emplace(c, static_cast<std::int32_t>(index.size()));
     }
     out.u32(static_cast<std::uint32_t>(index.size()));
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+    for (const Creature* c : world.creatures) {
         writeCreature(out, *c, index);
     }
 
@@ -248,15 +245,7 @@ bool loadWorld(std::string_view bytes, World& world, std::vector<SaveSection>& e
     if (error.empty()) error = readSections(in, sections);
     if (!error.empty()) return false;
 
-    destroyAllCreatures(world);
-    world.settings = staged.settings;
-    world.boostBudget = staged.boostBudget;
-    world.population = staged.population;
-    world.stepCount = staged.stepCount;
-    world.nextCreatureId = staged.nextCreatureId;
-    world.rng = staged.rng;
-    takeList(world, staged);
-    world.contactScan.reset(); // scratch space that named the creatures just destroyed
+    world = std::move(staged);
     extra = std::move(sections);
     return true;
 }

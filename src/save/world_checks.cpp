@@ -100,8 +100,8 @@ std::string checkGenome(const Genome& g) {
 std::string checkCreature(const Creature& c, const World& w) {
     FiniteCheck finite;
     creatureFields(finite, c);
-    for (int i = 0; i < c.segmentCount && finite.problem.empty(); ++i) {
-        segmentFields(finite, c.segments[i]);
+    for (int i = 0; i < c.body.segmentCount() && finite.problem.empty(); ++i) {
+        segmentFields(finite, c.body.segments()[i]);
     }
     if (!finite.problem.empty()) return finite.problem;
 
@@ -126,8 +126,8 @@ std::string checkCreature(const Creature& c, const World& w) {
                std::to_string(c.lineage.parentId) + " is not below the next creature id " +
                std::to_string(w.nextCreatureId);
     }
-    for (int i = 0; i < c.segmentCount; ++i) {
-        const Segment& s = c.segments[i];
+    for (int i = 0; i < c.body.segmentCount(); ++i) {
+        const Segment& s = c.body.segments()[i];
         problem = firstOf({
             outside("segment x", s.pos.x, -valueLimit, valueLimit),
             outside("segment y", s.pos.y, -valueLimit, valueLimit),

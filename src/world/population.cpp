@@ -1,17 +1,14 @@
 #include "world/population.h"
 
 #include <algorithm>
-#include <utility>
+#include <memory>
 #include <vector>
 
-#include "creature/body.h"
 #include "creature/creature.h"
 #include "creature/tick.h"
-#include "world/life_events.h"
-#include "world/list_walk.h"
+#include "creature/prefetch.h"
 #include "world/spawn_spots.h"
-#include "world/step_events.h"
-#include "world/world.h"
+#include "world/step_context.h"
 
 namespace kanimo {
 
@@ -50,77 +47,74 @@ void clearPlacement(World& world, const SpawnSpots& spots, Placement& p) {
 }
 
 // The constructor draws before the genome the body is grown from.
-void makeCreature(World& world, const Placement& p, StepObserver* observer) {
-    Creature* c = new Creature(world.settings, world.rng, Vec2(p.x, p.y), p.heading, false);
-    linkAtTail(world, c);
+void makeCreature(StepContext& step, const Placement& p) {
+    World& world = step.world;
+    Creature& c = world.creatures.append(std::make_unique<Creature>(
+        world.settings, world.rng, Vec2(p.x, p.y), p.heading, false));
     Genome genome;
     randomGenome(world.rng, genome);
-    growBody(world.settings, *c, genome);
-    noteBirth(world, *c, nullptr, false, observer);
+    growBody(world.settings, c, genome);
+    step.born(c, nullptr, false);
 }
 
-void bornOf(World& world, const Creature& parent, const Genome& genome, bool mutated,
-            StepObserver* observer) {
-    Creature* c = new Creature(world.settings, world.rng, parent.pos, genome);
-    linkAtTail(world, c);
-    noteBirth(world, *c, &parent, mutated, observer);
+void bornOf(StepContext& step, const Creature& parent, const Genome& genome, bool mutated) {
+    World& world = step.world;
+    Creature& c = world.creatures.append(
+        std::make_unique<Creature>(world.settings, world.rng, parent.pos, genome));
+    step.born(c, &parent, mutated);
 }
 
-// Clears every partner link that names a creature about to go; `leaving` is sorted.
-void dropPartnersOf(World& world, const std::vector<Creature*>& leaving) {
-    walkInOrder(listInOrder(world), [&](Creature& c) {
-        if (c.partner != nullptr && std::binary_search(leaving.begin(), leaving.end(), c.partner)) {
+// Takes the creatures of `leaving` (in list order) out of the world: every partner link
+// naming one of them is cleared in one walk, before any is freed; then each that is still
+// alive dies of `cause`, and each is removed.
+void removeAll(StepContext& step, const std::vector<Creature*>& leaving, DeathCause cause) {
+    std::vector<Creature*> sorted = leaving;
+    std::sort(sorted.begin(), sorted.end());
+    walkInOrder(step.world.creatures.inOrder(), [&](Creature& c) {
+        if (c.partner != nullptr && std::binary_search(sorted.begin(), sorted.end(), c.partner)) {
             c.partner = nullptr;
         }
     });
-}
-
-// Unlinks k, which follows `before` (null when k is the head), and destroys it.
-void unlinkAndDestroy(World& world, Creature* before, Creature* k, StepObserver* observer) {
-    if (before == nullptr) {
-        world.listHead = k->next;
-    } else {
-        before->next = k->next;
-    }
-    if (world.listTail == k) world.listTail = before;
-    ++world.listEdits;
-    if (observer != nullptr) observer->removed(*k);
-    delete k;
+    step.world.creatures.remove(leaving, [&](Creature& k) {
+        if (k.energy > 0) step.died(k, cause);
+        step.removed(k);
+    });
 }
 
 } // namespace
 
 // The first creature has nothing to keep clear of; the others are added as a refill adds.
-void seedWorld(World& world, StepObserver* observer) {
-    destroyAllCreatures(world);
-    makeCreature(world, drawPlacement(world), observer);
-    addCreatures(world, world.settings.initialPopulation - 1, observer);
+void seedWorld(StepContext step) {
+    step.world.creatures.clear();
+    makeCreature(step, drawPlacement(step.world));
+    addCreatures(step, step.world.settings.initialPopulation - 1);
 }
 
-void addCreatures(World& world, int n, StepObserver* observer) {
+void addCreatures(StepContext step, int n) {
+    World& world = step.world;
     SpawnSpots spots;
-    spots.build(world.listHead, world.settings.worldSize);
+    spots.build(world.creatures.inOrder(), world.settings.worldSize);
     for (int i = 0; i < n; ++i) {
         Placement p = drawPlacement(world);
         clearPlacement(world, spots, p);
-        makeCreature(world, p, observer);
-        spots.add(*world.listTail);
+        makeCreature(step, p);
+        spots.add(*world.creatures.tail());
     }
 }
 
-void reproduce(World& world, const Creature& parent, StepObserver* observer) {
-    const Genome mutated = mutate(world.rng, parent.genome);
-    bornOf(world, parent, mutated, true, observer);
-    bornOf(world, parent, parent.genome, false, observer);
-    bornOf(world, parent, parent.genome, false, observer);
+void reproduce(StepContext step, const Creature& parent) {
+    const Genome mutated = mutate(step.world.rng, parent.genome);
+    bornOf(step, parent, mutated, true);
+    bornOf(step, parent, parent.genome, false);
+    bornOf(step, parent, parent.genome, false);
 }
 
-// The dead test is applied to every creature in list order, as the rules ask; the partner
-// links naming the creatures that go are then cleared in one walk, before any is freed.
-int cullPass(World& world, StepObserver* observer) {
+// The dead test is applied to every creature in list order, as the rules ask.
+int cullPass(StepContext step) {
+    World& world = step.world;
     std::vector<Creature*> leaving;
     world.population = 0;
-    walkInOrder(listInOrder(world), [&](Creature& k) {
+    walkInOrder(world.creatures.inOrder(), [&](Creature& k) {
         const bool dead = isDead(k); // shrinks the dead
         if ((dead && k.size <= 0) || k.doomed) {
             leaving.push_back(&k);
@@ -128,55 +122,25 @@ int cullPass(World& world, StepObserver* observer) {
             world.population = world.population + 1;
         }
     });
-    if (leaving.empty()) return 0;
-
-    std::vector<Creature*> sorted = leaving;
-    std::sort(sorted.begin(), sorted.end());
-    dropPartnersOf(world, sorted);
-
-    // The array of the list stays current: it becomes the creatures kept. It is taken out
-    // of the world meanwhile, so that an observer told of a removal finds it out of date.
-    const std::vector<Creature*> order = std::exchange(world.order, {});
-    std::vector<Creature*> kept;
-    kept.reserve(order.size() - leaving.size());
-    Creature* before = nullptr;
-    std::size_t next = 0;
-    for (Creature* k : order) {
-        if (next < leaving.size() && k == leaving[next]) {
-            if (k->energy > 0) noteDeath(world, *k, DeathCause::doomed, observer);
-            unlinkAndDestroy(world, before, k, observer);
-            ++next;
-        } else {
-            before = k;
-            kept.push_back(k);
-        }
-    }
-    world.order = std::move(kept);
-    world.orderEdits = world.listEdits;
+    removeAll(step, leaving, DeathCause::doomed);
     return static_cast<int>(leaving.size());
 }
 
 void removeCreature(World& world, Creature* k, StepObserver* observer) {
-    if (k == nullptr) return;
-    Creature* before = nullptr;
-    Creature* c = world.listHead;
-    while (c != nullptr && c != k) {
-        before = c;
-        c = c->next;
-    }
-    if (c == nullptr) return;
-    dropPartnersOf(world, {k});
-    if (k->energy > 0) noteDeath(world, *k, DeathCause::deleted, observer);
-    unlinkAndDestroy(world, before, k, observer);
+    const std::vector<Creature*>& order = world.creatures.inOrder();
+    if (k == nullptr || std::find(order.begin(), order.end(), k) == order.end()) return;
+    StepContext step(world, observer);
+    removeAll(step, {k}, DeathCause::deleted);
 }
 
-int refillWorld(World& world, StepObserver* observer) {
+int refillWorld(StepContext step) {
+    World& world = step.world;
     if (world.population <= 0) {
-        seedWorld(world, observer);
-        return listLength(world);
+        seedWorld(step);
+        return world.creatures.size();
     }
     if (world.population <= world.settings.refillThreshold) {
-        addCreatures(world, world.settings.refillCount, observer);
+        addCreatures(step, world.settings.refillCount);
         return std::max(world.settings.refillCount, 0);
     }
     return 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "world/step_context.h"
+
 namespace kanimo {
 
 struct Creature;
@@ -7,18 +9,18 @@ struct World;
 class StepObserver;
 
 // A fresh world of `initialPopulation` random creatures; any old list is destroyed first.
-void seedWorld(World& world, StepObserver* observer = nullptr);
+void seedWorld(StepContext step);
 
 // Appends n random creatures at the tail of the list.
-void addCreatures(World& world, int n, StepObserver* observer = nullptr);
+void addCreatures(StepContext step, int n);
 
 // Appends the three offspring of a parent that has just split: one with a mutated genome,
 // then two exact copies, all born at the parent's centre.
-void reproduce(World& world, const Creature& parent, StepObserver* observer = nullptr);
+void reproduce(StepContext step, const Creature& parent);
 
 // Removes the dead that have shrunk to nothing and the doomed, and sets `population` to
 // the number kept, which is then the length of the list. Returns the number removed.
-int cullPass(World& world, StepObserver* observer = nullptr);
+int cullPass(StepContext step);
 
 // Unlinks k from the list and destroys it; does nothing when k is not in the list.
 // Every partner link naming k is cleared first, so none is ever followed to freed memory.
@@ -27,6 +29,6 @@ void removeCreature(World& world, Creature* k, StepObserver* observer = nullptr)
 
 // Seeds a new world when the last cull left none, adds `refillCount` when it left
 // `refillThreshold` or fewer. Returns the number of creatures made.
-int refillWorld(World& world, StepObserver* observer = nullptr);
+int refillWorld(StepContext step);
 
 } // namespace kanimo

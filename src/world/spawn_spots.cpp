@@ -16,11 +16,11 @@ constexpr double margin = 1e-3;
 
 } // namespace
 
-void SpawnSpots::build(const Creature* first, int worldSize) {
+void SpawnSpots::build(const std::vector<Creature*>& order, int worldSize) {
     grid_.reset(worldSize, spawnCell);
     creatures_.clear();
     largest_ = 0;
-    for (const Creature* c = first; c != nullptr; c = c->next) add(*c);
+    for (const Creature* c : order) add(*c);
 }
 
 void SpawnSpots::add(const Creature& c) {

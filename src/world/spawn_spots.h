@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "world/cell_grid.h"
+#include "world/index/cell_grid.h"
 
 namespace kanimo {
 
@@ -15,8 +15,8 @@ inline constexpr int spawnClearance = 15;
 // looks only at those near its spot instead of walking the whole list.
 class SpawnSpots {
   public:
-    // Takes in the list from `first` on.
-    void build(const Creature* first, int worldSize);
+    // Takes in the list, head first.
+    void build(const std::vector<Creature*>& order, int worldSize);
     // A creature just appended to the list.
     void add(const Creature& c);
     // The first creature, at list index `from` or later, that a spot at (x, y) with room

@@ -2,24 +2,26 @@
 
 #include "world/contact.h"
 #include "world/population.h"
-#include "world/world.h"
+#include "world/step_context.h"
 
 namespace kanimo {
 
 StepReport worldStep(World& world, StepObserver* observer) {
+    StepContext step{world, observer};
     ++world.stepCount;
     StepReport report;
-    report.births = contactPass(world, observer);
-    report.deaths = cullPass(world, observer);
+    report.births = contactPass(step);
+    report.deaths = cullPass(step);
     report.population = world.population;
-    report.births += refillWorld(world, observer);
+    report.births += refillWorld(step);
     return report;
 }
 
 StepReport fastStep(World& world, StepObserver* observer) {
+    StepContext step{world, observer};
     ++world.stepCount;
     StepReport report;
-    report.births = contactPass(world, observer);
+    report.births = contactPass(step);
     report.population = world.population;
     return report;
 }

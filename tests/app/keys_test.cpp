@@ -92,30 +92,30 @@ class KeysTest : public QObject {
     void dRemovesTheHeadOfTheList() {
         StartedWindow s;
         World& world = s.shell.world;
-        const int before = listLength(world);
+        const int before = world.creatures.size();
         QVERIFY(before > 1);
-        const Creature* second = world.listHead->next;
+        const Creature* second = world.creatures.head()->next;
         QTest::keyClick(&s.widget(), Qt::Key_D);
-        QCOMPARE(world.listHead, second);
-        QCOMPARE(listLength(world), before - 1);
+        QCOMPARE(world.creatures.head(), second);
+        QCOMPARE(world.creatures.size(), before - 1);
         // The count is the last cull's; D leaves it alone.
         QCOMPARE(s.form.totalcreatures().caption(), std::string());
     }
 
     void dOnAnEmptyListDoesNothing() {
         StartedWindow s;
-        destroyAllCreatures(s.shell.world);
+        s.shell.world.creatures.clear();
         QTest::keyClick(&s.widget(), Qt::Key_D);
-        QVERIFY(s.shell.world.listHead == nullptr);
+        QVERIFY(s.shell.world.creatures.head() == nullptr);
     }
 
     void dBeforeTheRunLoopDoesNothing() {
         Shell shell;
         Tconstruct form(shell);
         seedWorld(shell.world);
-        const int before = listLength(shell.world);
+        const int before = shell.world.creatures.size();
         QTest::keyClick(&nativeWidget(form.window()), Qt::Key_D);
-        QCOMPARE(listLength(shell.world), before);
+        QCOMPARE(shell.world.creatures.size(), before);
     }
 
     void escQuitsAndClosesTheWindow() {
@@ -150,14 +150,14 @@ class KeysTest : public QObject {
 
     void otherKeysChangeNothing() {
         StartedWindow s;
-        const int before = listLength(s.shell.world);
+        const int before = s.shell.world.creatures.size();
         for (Qt::Key key : {Qt::Key_S, Qt::Key_Left, Qt::Key_Right, Qt::Key_Space, Qt::Key_End,
                             Qt::Key_F1, Qt::Key_Return}) {
             QTest::keyClick(&s.widget(), key);
         }
         const Shell& sh = s.shell;
         QVERIFY(!sh.quitRequested && !sh.paused && !sh.fastMode && !sh.plainBackground);
-        QCOMPARE(listLength(s.shell.world), before);
+        QCOMPARE(s.shell.world.creatures.size(), before);
     }
 };
 

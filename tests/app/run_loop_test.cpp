@@ -27,7 +27,7 @@ namespace {
 // A world of n plain creatures in a row, far enough apart not to meet in one step, none
 // of them doomed, so a cull keeps them all.
 void plainWorld(World& world, int n) {
-    destroyAllCreatures(world);
+    world.creatures.clear();
     for (int i = 0; i < n; ++i) {
         testing::addCreature(world, Vec2(20.0 + 35.0 * (i % 16), 100.0 + 200.0 * (i / 16)),
                              testing::uniformGenome({2}, 0, 0));
@@ -44,7 +44,7 @@ std::pair<int, std::string> runSim(const QStringList& args) {
 
 std::vector<std::pair<double, double>> positions(const World& world) {
     std::vector<std::pair<double, double>> all;
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+    for (const Creature* c : world.creatures) {
         all.emplace_back(c->pos.x, c->pos.y);
     }
     return all;
@@ -63,7 +63,7 @@ class RunLoopTest : public QObject {
         QVERIFY(s.shell.running);
         QCOMPARE(s.shell.offscreen.width(), 601);
         QCOMPARE(s.shell.offscreen.height(), 601);
-        QCOMPARE(listLength(s.shell.world), 55);
+        QCOMPARE(s.shell.world.creatures.size(), 55);
         QCOMPARE(s.shell.frameCounter, 0);
     }
 
@@ -110,7 +110,7 @@ class RunLoopTest : public QObject {
         QCOMPARE(s.shell.frameCounter, 1);
 
         Picture expected = testing::backgroundPicture(false);
-        drawCreatures(expected, s.shell.world.listHead, s.shell.world.settings.lifespan);
+        drawCreatures(expected, s.shell.world.creatures.head(), s.shell.world.settings.lifespan);
         // The frame is the world before the step of the same pass; no step was due here.
         for (int y = 0; y < 599; y += 7) {
             for (int x = 0; x < 599; x += 5) {
@@ -174,23 +174,23 @@ class RunLoopTest : public QObject {
         runPass(s.shell, s.form);
         // The label shows the cull's count, made before the refill.
         QCOMPARE(s.form.totalcreatures().caption(), std::string("15"));
-        QCOMPARE(listLength(s.shell.world), 25);
+        QCOMPARE(s.shell.world.creatures.size(), 25);
 
         StartedWindow t;
         plainWorld(t.shell.world, 16);
         t.shell.worldTick = true;
         runPass(t.shell, t.form);
         QCOMPARE(t.form.totalcreatures().caption(), std::string("16"));
-        QCOMPARE(listLength(t.shell.world), 16);
+        QCOMPARE(t.shell.world.creatures.size(), 16);
     }
 
     void anEmptyWorldIsSeededAfresh() {
         StartedWindow s;
-        destroyAllCreatures(s.shell.world);
+        s.shell.world.creatures.clear();
         s.shell.worldTick = true;
         runPass(s.shell, s.form);
         QCOMPARE(s.form.totalcreatures().caption(), std::string("0"));
-        QCOMPARE(listLength(s.shell.world), 55);
+        QCOMPARE(s.shell.world.creatures.size(), 55);
     }
 
     void fastModeRunsContactPassesOnlyAndDrawsNothing() {

@@ -15,7 +15,7 @@ using testing::uniformGenome;
 
 std::vector<const Segment*> heads(const Creature& c) {
     std::vector<const Segment*> out;
-    for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb()) out.push_back(h);
+    for (const Segment* h = c.body.firstLimb(); h != nullptr; h = h->nextLimb()) out.push_back(h);
     return out;
 }
 
@@ -52,7 +52,7 @@ TEST(Body, GenomeOfSeed12345) {
         chained += chainLength(hs[i]);
     }
     EXPECT_EQ(chained, 46);
-    EXPECT_EQ(c.segmentCount, 52);
+    EXPECT_EQ(c.body.segmentCount(), 52);
     EXPECT_EQ(c.genome, g);
     EXPECT_FALSE(c.doomed);
 }
@@ -63,10 +63,10 @@ TEST(Body, ShapesOfChainsAndLimbs) {
     for (int n = 1; n <= genomeColumns; ++n) {
         Creature& c = addBodiless(world, Vec2(0, 0));
         growBody(world.settings, c, uniformGenome({n}, 30, 0));
-        EXPECT_EQ(c.firstLimb->nextLimb(), nullptr);
+        EXPECT_EQ(c.body.firstLimb()->nextLimb(), nullptr);
         int depth = 0;
-        const Segment* parent = c.firstLimb;
-        for (const Segment* s = c.firstLimb->next(); s != nullptr; s = s->next()) {
+        const Segment* parent = c.body.firstLimb();
+        for (const Segment* s = c.body.firstLimb()->next(); s != nullptr; s = s->next()) {
             EXPECT_EQ(s->depth, depth++);
             EXPECT_EQ(s->parent(), parent);
             parent = s;
@@ -80,7 +80,7 @@ TEST(Body, ShapesOfChainsAndLimbs) {
     ASSERT_EQ(hs.size(), 7u);
     for (const Segment* h : hs) EXPECT_EQ(chainLength(h), 13);
     EXPECT_EQ(hs.back()->nextLimb(), nullptr);
-    EXPECT_EQ(full.segmentCount, 7 * 14);
+    EXPECT_EQ(full.body.segmentCount(), 7 * 14);
 }
 
 TEST(Body, EmptyFirstRowGivesTheRootAlone) {
@@ -88,12 +88,12 @@ TEST(Body, EmptyFirstRowGivesTheRootAlone) {
     Creature& c = addBodiless(world, Vec2(0, 0));
     Genome g = uniformGenome({0, 4}, 10, 1); // row 1 is ignored once row 0 is empty
     growBody(world.settings, c, g);
-    ASSERT_NE(c.firstLimb, nullptr);
-    EXPECT_EQ(c.firstLimb->angle, -1);
-    EXPECT_EQ(static_cast<int>(c.firstLimb->kind), -1);
-    EXPECT_EQ(c.firstLimb->next(), nullptr);
-    EXPECT_EQ(c.firstLimb->nextLimb(), nullptr);
-    EXPECT_EQ(c.segmentCount, 1);
+    ASSERT_NE(c.body.firstLimb(), nullptr);
+    EXPECT_EQ(c.body.firstLimb()->angle, -1);
+    EXPECT_EQ(static_cast<int>(c.body.firstLimb()->kind), -1);
+    EXPECT_EQ(c.body.firstLimb()->next(), nullptr);
+    EXPECT_EQ(c.body.firstLimb()->nextLimb(), nullptr);
+    EXPECT_EQ(c.body.segmentCount(), 1);
     EXPECT_FALSE(c.doomed);
 }
 
@@ -101,16 +101,16 @@ TEST(Body, StartingSizesAndPlaces) {
     World world;
     Creature& c = addBodiless(world, Vec2(70, 80));
     growBody(world.settings, c, uniformGenome({2, 2}, 10, 0));
-    const Segment* root = c.firstLimb;
+    const Segment* root = c.body.firstLimb();
     const Segment* head1 = root->nextLimb();
     EXPECT_EQ(root->size, 4.0);
     EXPECT_DOUBLE_EQ(root->next()->size, 3.6);
     EXPECT_DOUBLE_EQ(head1->size, 3.6);
     EXPECT_DOUBLE_EQ(head1->next()->size, 3.24);
-    for (int i = 0; i < c.segmentCount; ++i) {
-        EXPECT_EQ(c.segments[i].pos.x, 70);
-        EXPECT_EQ(c.segments[i].pos.y, 80);
-        EXPECT_EQ(c.segments[i].reach, 2.25);
+    for (int i = 0; i < c.body.segmentCount(); ++i) {
+        EXPECT_EQ(c.body.segments()[i].pos.x, 70);
+        EXPECT_EQ(c.body.segments()[i].pos.y, 80);
+        EXPECT_EQ(c.body.segments()[i].reach, 2.25);
     }
 }
 
@@ -142,12 +142,12 @@ TEST(Body, AcceptsArbitraryTables) {
         Creature& c = addBodiless(world, Vec2(300, 300));
         growBody(world.settings, c, g);
         int counted = 0;
-        for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb()) {
+        for (const Segment* h = c.body.firstLimb(); h != nullptr; h = h->nextLimb()) {
             ++counted;
             counted += chainLength(h);
         }
-        ASSERT_EQ(counted, c.segmentCount);
-        ASSERT_LE(c.segmentCount, 7 * 14);
+        ASSERT_EQ(counted, c.body.segmentCount());
+        ASSERT_LE(c.body.segmentCount(), 7 * 14);
     }
 }
 

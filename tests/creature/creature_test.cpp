@@ -13,7 +13,7 @@ TEST(Creature, SeededConstructorStartingValues) {
     World world;
     world.rng.srand(7);
     const Creature c(world.settings, world.rng, Vec2(12, 34), 77.0, true);
-    EXPECT_EQ(c.firstLimb, nullptr);
+    EXPECT_EQ(c.body.firstLimb(), nullptr);
     EXPECT_EQ(c.next, nullptr);
     EXPECT_EQ(c.partner, nullptr);
     EXPECT_EQ(c.pos.x, 12);
@@ -37,7 +37,7 @@ TEST(Creature, SeededConstructorStartingValues) {
     EXPECT_TRUE(c.marked);
     EXPECT_FALSE(c.hasReproduced);
     EXPECT_FALSE(c.doomed);
-    EXPECT_EQ(c.segmentCount, 0);
+    EXPECT_EQ(c.body.segmentCount(), 0);
 }
 
 // The constructor draws a whole genome, then (offspring only) the heading, then phaseSeed.
@@ -74,7 +74,7 @@ TEST(Creature, ConstructorsDrawInOrder) {
 TEST(Creature, SegmentConstructorsInheritFromTheirParents) {
     World world;
     Creature c(world.settings, world.rng, Vec2(3, 4), 0, false);
-    const Segment root(c, world.settings.limbSizeFactor, 10, 2);
+    const Segment root(c.pos, c.size, world.settings.limbSizeFactor, 10, 2);
     EXPECT_EQ(root.size, 4.0);
     EXPECT_EQ(root.reach, 2.25);
     EXPECT_EQ(root.pos.x, 3);

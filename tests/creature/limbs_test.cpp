@@ -38,12 +38,12 @@ TEST(Limbs, HeadsArePlacedAroundTheBodyRelativeToTheSwing) {
         Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({1}, k.angle, 0));
         c.swing = k.swing;
         c.size = 12;
-        c.firstLimb->reach = k.reach;
+        c.body.firstLimb()->reach = k.reach;
         updateLimbs(world.settings, world.boostBudget, c);
-        EXPECT_NEAR(c.firstLimb->pos.x, k.x, 1e-6) << k.angle << " " << k.swing;
-        EXPECT_NEAR(c.firstLimb->pos.y, k.y, 1e-6) << k.angle << " " << k.swing;
-        EXPECT_EQ(c.firstLimb->prevPos.x, 300);
-        EXPECT_EQ(c.firstLimb->reach, 12 * 0.6);
+        EXPECT_NEAR(c.body.firstLimb()->pos.x, k.x, 1e-6) << k.angle << " " << k.swing;
+        EXPECT_NEAR(c.body.firstLimb()->pos.y, k.y, 1e-6) << k.angle << " " << k.swing;
+        EXPECT_EQ(c.body.firstLimb()->prevPos.x, 300);
+        EXPECT_EQ(c.body.firstLimb()->reach, 12 * 0.6);
     }
 }
 
@@ -52,12 +52,12 @@ TEST(Limbs, SizesFollowTheBody) {
     Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({2, 1}, 0, 0));
     c.size = 12;
     updateLimbs(world.settings, world.boostBudget, c);
-    for (const Segment* h = c.firstLimb; h != nullptr; h = h->nextLimb()) {
+    for (const Segment* h = c.body.firstLimb(); h != nullptr; h = h->nextLimb()) {
         EXPECT_DOUBLE_EQ(h->size, 9.6);
         EXPECT_DOUBLE_EQ(h->reach, 7.2);
     }
-    EXPECT_DOUBLE_EQ(c.firstLimb->next()->size, 8.64);
-    EXPECT_DOUBLE_EQ(c.firstLimb->next()->next()->size, 7.776);
+    EXPECT_DOUBLE_EQ(c.body.firstLimb()->next()->size, 8.64);
+    EXPECT_DOUBLE_EQ(c.body.firstLimb()->next()->next()->size, 7.776);
 }
 
 TEST(Limbs, ChainTrailsFromItsParentsPreviousPlace) {
@@ -67,7 +67,7 @@ TEST(Limbs, ChainTrailsFromItsParentsPreviousPlace) {
     for (int i = 0; i < 5; ++i) updateLimbs(world.settings, world.boostBudget, c);
     // A still body: every chain segment ends 0.225 (a tenth of the reach it was built
     // with) from where its parent was.
-    for (const Segment* s = c.firstLimb->next(); s != nullptr; s = s->next()) {
+    for (const Segment* s = c.body.firstLimb()->next(); s != nullptr; s = s->next()) {
         EXPECT_NEAR(s->pos.x - s->parent()->prevPos.x, 0.225, 1e-12);
         EXPECT_NEAR(s->pos.y - s->parent()->prevPos.y, 0, 1e-12);
     }
@@ -96,8 +96,8 @@ TEST(Limbs, SegmentKindEffects) {
     for (const EffectCase& k : cases) {
         World world;
         Creature& c = addCreature(world, Vec2(300, 300), uniformGenome({1}, 0, k.kind));
-        c.firstLimb->next()->depth = k.depth;
-        prepareBody(c);
+        c.body.firstLimb()->next()->depth = k.depth;
+        c.body.prepare();
         world.boostBudget = k.budget;
         c.speed = 0;
         c.turnDrive = 0;
@@ -136,12 +136,12 @@ TEST(Limbs, ABodyAtRestLeavesWhatPlacingWouldLeave) {
     Creature& b = addCreature(resting, Vec2(300, 300), uniformGenome({13, 13, 2}, 40, 3));
     for (int tick = 0; tick < 60; ++tick) {
         if (tick == 45) a.size = b.size = 17; // moves again
-        a.limbRest.runs = 0;                  // placed in full every time
+        a.body.rest().runs = 0;                  // placed in full every time
         updateLimbs(world.settings, world.boostBudget, a);
         updateLimbs(resting.settings, resting.boostBudget, b);
-        for (int i = 0; i < a.segmentCount; ++i) {
-            const Segment& s = a.segments[i];
-            const Segment& t = b.segments[i];
+        for (int i = 0; i < a.body.segmentCount(); ++i) {
+            const Segment& s = a.body.segments()[i];
+            const Segment& t = b.body.segments()[i];
             const double fa[] = {s.pos.x, s.pos.y, s.prevPos.x, s.prevPos.y, s.size, s.reach};
             const double fb[] = {t.pos.x, t.pos.y, t.prevPos.x, t.prevPos.y, t.size, t.reach};
             ASSERT_EQ(std::memcmp(fa, fb, sizeof fa), 0) << "tick " << tick << " segment " << i;

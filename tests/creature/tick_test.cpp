@@ -140,12 +140,12 @@ TEST(Tick, OldAgeKillsOnlyOnTheDraw) {
             EXPECT_EQ(c.energy, 0);
             EXPECT_DOUBLE_EQ(c.size, 24.3); // the dead test of the reproduction check shrank it
             EXPECT_FALSE(c.hasReproduced);
-            EXPECT_EQ(listLength(world), 1);
+            EXPECT_EQ(world.creatures.size(), 1);
         } else {
             ++spared;
             EXPECT_TRUE(c.hasReproduced);
             EXPECT_EQ(c.energy, 0);
-            EXPECT_EQ(listLength(world), 4);
+            EXPECT_EQ(world.creatures.size(), 4);
         }
     }
     EXPECT_GT(killed, 0);
@@ -162,12 +162,12 @@ TEST(Tick, ReproductionNeedsGrowthAboveThreshold) {
         for (int i = 0; i < 600 && c.energy > 0; ++i) testing::tickInWorld(world, c);
         if (growth == 15.0) {
             EXPECT_FALSE(c.hasReproduced);
-            EXPECT_EQ(listLength(world), 1);
+            EXPECT_EQ(world.creatures.size(), 1);
             EXPECT_LE(c.energy, 0); // it died of old age
         } else {
             EXPECT_TRUE(c.hasReproduced);
             EXPECT_EQ(c.energy, 0);
-            EXPECT_EQ(listLength(world), 4);
+            EXPECT_EQ(world.creatures.size(), 4);
             EXPECT_FALSE(c.next->hasReproduced);
         }
     }
@@ -182,19 +182,19 @@ TEST(Tick, LongLifeKeepsItsBounds) {
         World world;
         world.rng.srand(seed);
         seedWorld(world);
-        Creature* last = world.listTail;
-        for (Creature* c = world.listHead;; c = c->next) {
+        Creature* last = world.creatures.tail();
+        for (Creature* c = world.creatures.head();; c = c->next) {
             int ticks = 0;
             for (; ticks < 3000 && c->energy > 0; ++ticks) {
                 const Random before = world.rng;
                 const double lifeBefore = c->lifeLeft;
-                const int lengthBefore = listLength(world);
+                const int lengthBefore = world.creatures.size();
                 testing::tickInWorld(world, *c);
                 if (c->lifeLeft == lifeBefore) {
                     ASSERT_TRUE(sameState(before, world.rng));
                     continue;
                 }
-                if (listLength(world) == lengthBefore) {
+                if (world.creatures.size() == lengthBefore) {
                     Random replay = before;
                     replay.random(400);
                     replay.random(100);

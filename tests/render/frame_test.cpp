@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "creature/body.h"
+#include <memory>
+
 #include "creature/creature.h"
 #include "filled_picture.h"
 #include "render/background.h"
@@ -29,16 +30,16 @@ void setCell(Genome& g, int row, int column, int kind) {
 }
 
 Creature& addCreature(World& w, Vec2 pos, const Genome& genome, double size) {
-    auto* c = new Creature(w.settings, w.rng, pos, 0.0, false);
-    linkAtTail(w, c);
-    growBody(w.settings, *c, genome);
-    c->size = size;
-    c->swing = 0;
-    for (int i = 0; i < c->segmentCount; ++i) {
-        c->segments[i].pos = pos;
-        c->segments[i].size = 8;
+    Creature& c =
+        w.creatures.append(std::make_unique<Creature>(w.settings, w.rng, pos, 0.0, false));
+    growBody(w.settings, c, genome);
+    c.size = size;
+    c.swing = 0;
+    for (Segment& s : c.body.segments()) {
+        s.pos = pos;
+        s.size = 8;
     }
-    return *c;
+    return c;
 }
 
 Segment* chainTip(Segment* head) {
@@ -65,7 +66,7 @@ struct HandMadeWorld {
         Creature& a = addCreature(w, Vec2(100, 100), twoLimbs, 20);
         // Every segment starts under the body; the tips of both limbs and the second head
         // are moved out.
-        Segment* first = a.firstLimb;
+        Segment* first = a.body.firstLimb();
         Segment* second = first->nextLimb();
         place(*first, 100, 100, 12);
         place(*chainTip(first), 130, 100, 10);

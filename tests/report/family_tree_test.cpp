@@ -35,7 +35,7 @@ struct Watch : StepObserver {
 std::set<std::uint64_t> livingFamily(const World& world,
                                      const std::map<std::uint64_t, Lineage>& everyone) {
     std::set<std::uint64_t> family;
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+    for (const Creature* c : world.creatures) {
         if (c->energy <= 0) continue;
         for (std::uint64_t id = c->lineage.id; id != 0 && family.insert(id).second;) {
             id = everyone.at(id).parentId;
@@ -104,7 +104,7 @@ TEST(FamilyTree, HoldsTheLivingAsLeavesUnderTheirAncestors) {
     World world;
     Watch watch;
     world.rng.srand(2);
-    seedWorld(world, &watch);
+    seedWorld({world, &watch});
     watch.ancestry.endStep();
     while (world.stepCount < 7000) {
         takeStep(world, StepKind::world, &watch);

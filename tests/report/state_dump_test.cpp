@@ -85,8 +85,8 @@ TEST(StateDump, HeaderAndCreatureLines) {
     world.rng.low = 4000000000u; // after the constructors' draws
     world.rng.high = 17u;
     // Distinct segment positions so that a wrong walk changes the sums.
-    for (int i = 0; i < a.segmentCount; ++i) {
-        a.segments[i].pos = Vec2(0.1 * (i + 1), 1000.0 / (i + 3));
+    for (int i = 0; i < a.body.segmentCount(); ++i) {
+        a.body.segments()[i].pos = Vec2(0.1 * (i + 1), 1000.0 / (i + 3));
     }
 
     StateDump dump;
@@ -113,7 +113,7 @@ TEST(StateDump, HeaderAndCreatureLines) {
     EXPECT_EQ(la[16], "7");
     double sx = 0.0;
     double sy = 0.0;
-    for (const Segment* limb = a.firstLimb; limb != nullptr; limb = limb->nextLimb()) {
+    for (const Segment* limb = a.body.firstLimb(); limb != nullptr; limb = limb->nextLimb()) {
         for (const Segment* s = limb; s != nullptr; s = s->next()) {
             sx += s->pos.x;
             sy += s->pos.y;

@@ -121,7 +121,7 @@ TEST(LoadFuzz, EveryDamagedFileLoadsWholeOrIsRefusedInOneLine) {
             ++refused;
             ASSERT_FALSE(error.empty()) << i;
             ASSERT_EQ(error.find('\n'), std::string::npos) << i << ": " << error;
-            ASSERT_EQ(world.listHead, nullptr) << i;
+            ASSERT_EQ(world.creatures.head(), nullptr) << i;
             continue;
         }
         ++loaded;

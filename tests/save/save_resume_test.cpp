@@ -93,23 +93,23 @@ TEST(SaveResume, HandMadeStatesComeBackWhole) {
     std::string error;
     ASSERT_TRUE(loadWorld(saved, loaded, extra, error)) << error;
     EXPECT_EQ(encodeWorld(loaded), saved);
-    ASSERT_EQ(listLength(loaded), 3);
-    const Creature* first = loaded.listHead;
-    EXPECT_EQ(first->firstLimb, nullptr);
-    EXPECT_EQ(first->partner, loaded.listTail);
+    ASSERT_EQ(loaded.creatures.size(), 3);
+    const Creature* first = loaded.creatures.head();
+    EXPECT_EQ(first->body.firstLimb(), nullptr);
+    EXPECT_EQ(first->partner, loaded.creatures.tail());
     EXPECT_TRUE(first->next->doomed);
-    EXPECT_EQ(loaded.listTail->next, nullptr);
+    EXPECT_EQ(loaded.creatures.tail()->next, nullptr);
     run(loaded, StepKind::world, 1); // culls the doomed one, then refills
-    EXPECT_EQ(listLength(loaded), 2 + loaded.settings.refillCount);
-    EXPECT_FALSE(loaded.listHead->next->doomed);
+    EXPECT_EQ(loaded.creatures.size(), 2 + loaded.settings.refillCount);
+    EXPECT_FALSE(loaded.creatures.head()->next->doomed);
 
     World empty;
     empty.population = 0;
     ASSERT_TRUE(loadWorld(encodeWorld(empty), loaded, extra, error)) << error;
-    EXPECT_EQ(loaded.listHead, nullptr);
-    EXPECT_EQ(loaded.listTail, nullptr);
+    EXPECT_EQ(loaded.creatures.head(), nullptr);
+    EXPECT_EQ(loaded.creatures.tail(), nullptr);
     run(loaded, StepKind::world, 1); // seeds a new world
-    EXPECT_EQ(listLength(loaded), loaded.settings.initialPopulation);
+    EXPECT_EQ(loaded.creatures.size(), loaded.settings.initialPopulation);
 }
 
 TEST(SaveResume, ALaterFormatIsRefusedAndTheWorldKept) {

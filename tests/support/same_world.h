@@ -22,8 +22,8 @@ inline void expectSameWorld(const World& a, const World& b, int step) {
     ASSERT_EQ(a.rng.low, b.rng.low) << step;
     ASSERT_EQ(a.rng.high, b.rng.high) << step;
     ASSERT_EQ(a.boostBudget, b.boostBudget) << step;
-    const Creature* x = a.listHead;
-    const Creature* y = b.listHead;
+    const Creature* x = a.creatures.head();
+    const Creature* y = b.creatures.head();
     for (int i = 0; x != nullptr && y != nullptr; ++i, x = x->next, y = y->next) {
         const double fx[] = {x->pos.x,  x->pos.y, x->heading,  x->swing,     x->size,     x->energy,
                              x->growth, x->speed, x->turnRate, x->turnDrive, x->lifeLeft, x->phase};
@@ -34,10 +34,10 @@ inline void expectSameWorld(const World& a, const World& b, int step) {
                 << "step " << step << " creature " << i << " field " << f;
         }
         ASSERT_EQ(x->partner == nullptr, y->partner == nullptr) << step << " " << i;
-        ASSERT_EQ(x->segmentCount, y->segmentCount);
-        for (int s = 0; s < x->segmentCount; ++s) {
-            ASSERT_TRUE(same(x->segments[s].pos.x, y->segments[s].pos.x)) << step << " " << i;
-            ASSERT_TRUE(same(x->segments[s].pos.y, y->segments[s].pos.y)) << step << " " << i;
+        ASSERT_EQ(x->body.segmentCount(), y->body.segmentCount());
+        for (int s = 0; s < x->body.segmentCount(); ++s) {
+            ASSERT_TRUE(same(x->body.segments()[s].pos.x, y->body.segments()[s].pos.x)) << step << " " << i;
+            ASSERT_TRUE(same(x->body.segments()[s].pos.y, y->body.segments()[s].pos.y)) << step << " " << i;
         }
     }
     ASSERT_EQ(x == nullptr, y == nullptr) << step;

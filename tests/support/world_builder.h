@@ -2,7 +2,8 @@
 
 // Helpers for tests that build small worlds by hand.
 
-#include "creature/body.h"
+#include <memory>
+
 #include "creature/creature.h"
 #include "creature/tick.h"
 #include "genetics/genome.h"
@@ -40,9 +41,8 @@ inline Genome uniformGenome(std::initializer_list<int> lengths, int angle, int k
 
 // A seeded creature linked at the tail of the world, with no body.
 inline Creature& addBodiless(World& world, Vec2 pos, double heading = 0.0) {
-    Creature* c = new Creature(world.settings, world.rng, pos, heading, false);
-    linkAtTail(world, c);
-    return *c;
+    return world.creatures.append(
+        std::make_unique<Creature>(world.settings, world.rng, pos, heading, false));
 }
 
 // A seeded creature linked at the tail of the world, its body grown from `genome`.

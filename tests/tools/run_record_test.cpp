@@ -127,14 +127,14 @@ std::string recordUpTo(World& world, const fs::path& path, bool continuing, long
     options.recordPath = path.string();
     LineageOutputs out(options);
     std::string problem = out.open(continuing);
-    const bool fresh = world.listHead == nullptr;
+    const bool fresh = world.creatures.head() == nullptr;
     if (problem.empty() && fresh) {
         world.rng.srand(11);
-        seedWorld(world, out.observer());
+        seedWorld({world, out.observer()});
     }
     if (problem.empty()) problem = out.begin(world, RecordedRun{11, StepKind::world});
     if (problem.empty() && fresh) {
-        problem = out.afterStep(0, {0, listLength(world), 0}, takeCensus(world));
+        problem = out.afterStep(0, {0, world.creatures.size(), 0}, takeCensus(world));
     }
     while (problem.empty() && world.stepCount < lastStep) {
         const StepReport report = takeStep(world, StepKind::world, out.observer());

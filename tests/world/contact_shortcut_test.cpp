@@ -18,9 +18,9 @@ namespace {
 
 // The pass as the rules state it: every creature meets every other one, in list order.
 void plainContactPass(World& world) {
-    for (Creature* p = world.listHead; p != nullptr; p = p->next) {
+    for (Creature* p = world.creatures.head(); p != nullptr; p = p->next) {
         if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
-        for (Creature* q = world.listHead; q != nullptr; q = q->next) {
+        for (Creature* q = world.creatures.head(); q != nullptr; q = q->next) {
             if (q == p || p->partner == q || q->partner == p) continue;
             if (isDead(*p)) continue;
             if (isDead(*q)) continue;
@@ -67,15 +67,15 @@ struct Run {
 void lay(World& w, Layout layout) {
     int i = 0;
     Creature* previous = nullptr;
-    for (Creature* c = w.listHead; c != nullptr; c = c->next, ++i) {
+    for (Creature* c = w.creatures.head(); c != nullptr; c = c->next, ++i) {
         if (layout == Layout::crowded) {
             c->pos = Vec2(20 + (i * 7) % 90, 20 + (i * 13) % 90);
             if (i % 9 == 4) c->energy = 0;
             if (i % 5 == 2) {
                 // Bites from this deep cost the biter 8, so these die in their own turns.
-                for (int k = 0; k < c->segmentCount; ++k) {
-                    c->segments[k].kind = SegmentKind::bite;
-                    c->segments[k].depth = 12;
+                for (int k = 0; k < c->body.segmentCount(); ++k) {
+                    c->body.segments()[k].kind = SegmentKind::bite;
+                    c->body.segments()[k].depth = 12;
                 }
                 c->energy = 1 + i % 20;
             }

@@ -147,7 +147,7 @@ TEST(Contact, OffspringTakePartInThePassOfTheirBirth) {
     parent.lifeLeft = 100;
     contactPass(world);
     ASSERT_TRUE(parent.hasReproduced);
-    ASSERT_EQ(listLength(world), 4);
+    ASSERT_EQ(world.creatures.size(), 4);
     for (Creature* child = parent.next; child != nullptr; child = child->next) {
         EXPECT_EQ(child->lifeLeft, 2999);
     }
@@ -160,12 +160,12 @@ TEST(Contact, TheFirstTouchingSegmentDecidesTheBite) {
     Genome g = uniformGenome({2}, 0, 2);
     g.kinds[0][1] = 1;
     Creature& attacker = addCreature(world, Vec2(0, 0), g);
-    Segment* root = attacker.firstLimb;
+    Segment* root = attacker.body.firstLimb();
     Segment* biter = root->next()->next(); // kind 1, depth 1
     ASSERT_EQ(biter->kind, SegmentKind::bite);
-    for (int i = 0; i < attacker.segmentCount; ++i) {
-        attacker.segments[i].pos = Vec2(300, 300);
-        attacker.segments[i].size = 8;
+    for (int i = 0; i < attacker.body.segmentCount(); ++i) {
+        attacker.body.segments()[i].pos = Vec2(300, 300);
+        attacker.body.segments()[i].size = 8;
     }
     attacker.energy = 50;
     attacker.growth = 10;

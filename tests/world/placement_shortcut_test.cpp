@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "support/same_world.h"
 #include "support/world_builder.h"
 #include "world/population.h"
@@ -18,17 +20,17 @@ void plainPlace(World& world, bool walk) {
     double y = world.rng.random(side);
     const double heading = world.rng.random(360);
     const double reserve = world.settings.maxCreatureSize + 15;
-    for (const Creature* e = world.listHead; walk && e != nullptr; e = e->next) {
+    for (const Creature* e = world.creatures.head(); walk && e != nullptr; e = e->next) {
         while (circlesOverlap(x, y, e->pos.x, e->pos.y, reserve, e->size + 15)) {
             x = world.rng.random(side);
             y = world.rng.random(side);
         }
     }
-    Creature* c = new Creature(world.settings, world.rng, Vec2(x, y), heading, false);
-    linkAtTail(world, c);
+    Creature& c = world.creatures.append(
+        std::make_unique<Creature>(world.settings, world.rng, Vec2(x, y), heading, false));
     Genome genome;
     randomGenome(world.rng, genome);
-    growBody(world.settings, *c, genome);
+    growBody(world.settings, c, genome);
 }
 
 void compareSeeding(std::uint32_t seed, int worldSize, int population, int added) {
@@ -43,7 +45,7 @@ void compareSeeding(std::uint32_t seed, int worldSize, int population, int added
     // Some shrink, so that the room they keep differs.
     for (World* w : {&fast, &plain}) {
         int i = 0;
-        for (Creature* c = w->listHead; c != nullptr; c = c->next, ++i) c->size -= i % 13;
+        for (Creature* c = w->creatures.head(); c != nullptr; c = c->next, ++i) c->size -= i % 13;
     }
     addCreatures(fast, added);
     for (int i = 0; i < added; ++i) plainPlace(plain, true);

@@ -18,19 +18,19 @@ TEST(Population, SeedWorldMakesTheInitialPopulation) {
     world.rng.srand(12345);
     world.population = 3;
     seedWorld(world);
-    EXPECT_EQ(listLength(world), 55);
-    Creature* last = world.listHead;
+    EXPECT_EQ(world.creatures.size(), 55);
+    Creature* last = world.creatures.head();
     while (last->next != nullptr) last = last->next;
-    EXPECT_EQ(world.listTail, last);
+    EXPECT_EQ(world.creatures.tail(), last);
     EXPECT_EQ(world.population, 3); // only a cull counts
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
-        EXPECT_NE(c->firstLimb, nullptr);
+    for (const Creature* c : world.creatures) {
+        EXPECT_NE(c->body.firstLimb(), nullptr);
         EXPECT_FALSE(c->marked);
         EXPECT_GE(c->pos.x, 0);
         EXPECT_LE(c->pos.x, 600);
     }
     // A placement is clear at least of the creature visited last before it was made.
-    for (const Creature* c = world.listHead; c->next != nullptr; c = c->next) {
+    for (const Creature* c = world.creatures.head(); c->next != nullptr; c = c->next) {
         const Creature* n = c->next;
         EXPECT_GT(distance(c->pos.x, c->pos.y, n->pos.x, n->pos.y), 5.0 + 53);
     }
@@ -52,8 +52,8 @@ TEST(Population, FirstCreatureDrawsInOrder) {
     randomGenome(replay, body);
 
     seedWorld(world);
-    ASSERT_EQ(listLength(world), 1);
-    const Creature& c = *world.listHead;
+    ASSERT_EQ(world.creatures.size(), 1);
+    const Creature& c = *world.creatures.head();
     EXPECT_EQ(c.pos.x, x);
     EXPECT_EQ(c.pos.y, y);
     EXPECT_EQ(c.heading, h);
@@ -78,8 +78,8 @@ TEST(Population, CullRemovesTheShrunkDeadAndTheDoomed) {
 
     cullPass(world);
     EXPECT_EQ(world.population, 2);
-    EXPECT_EQ(listLength(world), 2);
-    EXPECT_EQ(world.listHead, &alive);
+    EXPECT_EQ(world.creatures.size(), 2);
+    EXPECT_EQ(world.creatures.head(), &alive);
     EXPECT_EQ(alive.next, &stillShrinking);
     EXPECT_NEAR(stillShrinking.size, 0.1, 1e-12);
 }
@@ -94,7 +94,7 @@ TEST(Population, RefillThresholds) {
         cullPass(world);
         ASSERT_EQ(world.population, k.left);
         refillWorld(world);
-        EXPECT_EQ(listLength(world), k.after) << k.left;
+        EXPECT_EQ(world.creatures.size(), k.after) << k.left;
     }
 }
 
@@ -102,11 +102,11 @@ TEST(Population, RemovingTheLastCreatureLeadsToAFreshWorld) {
     World world;
     Creature& only = addBodiless(world, Vec2(100, 100));
     removeCreature(world, &only);
-    EXPECT_EQ(world.listHead, nullptr);
+    EXPECT_EQ(world.creatures.head(), nullptr);
     cullPass(world);
     EXPECT_EQ(world.population, 0);
     refillWorld(world);
-    EXPECT_EQ(listLength(world), 55);
+    EXPECT_EQ(world.creatures.size(), 55);
 }
 
 TEST(Population, RemovalKeepsTheListSound) {
@@ -121,28 +121,28 @@ TEST(Population, RemovalKeepsTheListSound) {
     World elsewhere;
     Creature& stranger = addBodiless(elsewhere, Vec2(0, 0));
     removeCreature(world, &stranger); // not in this list: nothing happens
-    EXPECT_EQ(listLength(world), 3);
+    EXPECT_EQ(world.creatures.size(), 3);
 
     removeCreature(world, &c);
-    EXPECT_EQ(listLength(world), 2);
+    EXPECT_EQ(world.creatures.size(), 2);
     EXPECT_EQ(b.next, nullptr);
-    EXPECT_EQ(world.listTail, &b);
+    EXPECT_EQ(world.creatures.tail(), &b);
     EXPECT_EQ(a.partner, nullptr); // no link is left pointing at freed memory
     EXPECT_EQ(b.partner, nullptr);
 
     addCreatures(world, 2);
-    EXPECT_EQ(listLength(world), 4);
-    EXPECT_EQ(b.next->next, world.listTail);
-    EXPECT_EQ(world.listTail->next, nullptr);
+    EXPECT_EQ(world.creatures.size(), 4);
+    EXPECT_EQ(b.next->next, world.creatures.tail());
+    EXPECT_EQ(world.creatures.tail()->next, nullptr);
 
     removeCreature(world, &a); // the head
-    removeCreature(world, world.listTail);
-    removeCreature(world, world.listTail);
-    EXPECT_EQ(world.listHead, &b);
-    EXPECT_EQ(world.listTail, &b);
+    removeCreature(world, world.creatures.tail());
+    removeCreature(world, world.creatures.tail());
+    EXPECT_EQ(world.creatures.head(), &b);
+    EXPECT_EQ(world.creatures.tail(), &b);
     removeCreature(world, &b);
-    EXPECT_EQ(world.listHead, nullptr);
-    EXPECT_EQ(world.listTail, nullptr);
+    EXPECT_EQ(world.creatures.head(), nullptr);
+    EXPECT_EQ(world.creatures.tail(), nullptr);
 }
 
 // The delete key takes the head of a running world, which others may still name as their
@@ -152,17 +152,17 @@ TEST(Population, DeletingTheHeadNamedAsPartnerThenStepping) {
     world.rng.srand(9);
     seedWorld(world);
     for (int k = 0; k < 30; ++k) worldStep(world);
-    Creature* head = world.listHead;
+    Creature* head = world.creatures.head();
     int naming = 0;
     for (Creature* c = head->next; c != nullptr; c = c->next, ++naming) c->partner = head;
     ASSERT_GT(naming, 0);
     removeCreature(world, head);
-    for (const Creature* c = world.listHead; c != nullptr; c = c->next) {
+    for (const Creature* c : world.creatures) {
         ASSERT_EQ(c->partner, nullptr);
     }
-    const int before = listLength(world);
+    const int before = world.creatures.size();
     const StepReport r = worldStep(world);
-    EXPECT_EQ(listLength(world), before + r.births - r.deaths);
+    EXPECT_EQ(world.creatures.size(), before + r.births - r.deaths);
 }
 
 // Long runs of whole world steps from several seeds: the list, the count and the links
@@ -177,7 +177,7 @@ TEST(Population, SoakKeepsTheWorldConsistent) {
         for (int step = 0; step < steps; ++step) {
             worldStep(world);
             members.clear();
-            for (const Creature* c = world.listHead; c != nullptr; c = c->next) members.insert(c);
+            for (const Creature* c : world.creatures) members.insert(c);
             // The cull's count is the list length, plus what the refill added after it.
             const int length = static_cast<int>(members.size());
             const int expected = world.population <= 0    ? world.settings.initialPopulation

@@ -22,17 +22,17 @@ TEST(Reproduction, AppendsMutantThenTwoCopies) {
         reproduce(world, parent);
 
         const Genome mutant = mutate(replay, g);
-        ASSERT_EQ(listLength(world), 4);
+        ASSERT_EQ(world.creatures.size(), 4);
         Creature* children[] = {parent.next, parent.next->next, parent.next->next->next};
         EXPECT_EQ(children[0]->genome, mutant);
         EXPECT_EQ(children[1]->genome, g);
         EXPECT_EQ(children[2]->genome, g);
         EXPECT_EQ(parent.genome, g);
-        EXPECT_EQ(world.listTail, children[2]);
+        EXPECT_EQ(world.creatures.tail(), children[2]);
         for (Creature* child : children) {
             EXPECT_EQ(child->pos.x, 120);
             EXPECT_EQ(child->pos.y, 340);
-            EXPECT_NE(child->firstLimb, nullptr);
+            EXPECT_NE(child->body.firstLimb(), nullptr);
             Genome discarded;
             randomGenome(replay, discarded);
             EXPECT_EQ(child->heading, replay.random(360));

@@ -71,18 +71,18 @@ TEST(WorldStep, ReportsAndEventsAgreeWithTheListAndChangeNothing) {
         plain.rng.srand(12345);
         watched.rng.srand(12345);
         seedWorld(plain);
-        seedWorld(watched, &observer);
+        seedWorld({watched, &observer});
         const int steps = kind == StepKind::world ? 4000 : 400;
         for (int k = 1; k <= steps; ++k) {
-            const int before = listLength(watched);
+            const int before = watched.creatures.size();
             const long long birthsBefore = observer.births;
             const long long removalsBefore = observer.removals;
             takeStep(plain, kind);
             const StepReport r = takeStep(watched, kind, &observer);
-            ASSERT_EQ(before + r.births - r.deaths, listLength(watched)) << "step " << k;
+            ASSERT_EQ(before + r.births - r.deaths, watched.creatures.size()) << "step " << k;
             ASSERT_EQ(r.births, observer.births - birthsBefore) << "step " << k;
             ASSERT_EQ(r.deaths, observer.removals - removalsBefore) << "step " << k;
-            ASSERT_EQ(static_cast<std::size_t>(listLength(watched)), observer.live.size());
+            ASSERT_EQ(static_cast<std::size_t>(watched.creatures.size()), observer.live.size());
             if (::testing::Test::HasFailure()) return;
         }
         testing::expectSameWorld(plain, watched, steps);
@@ -102,15 +102,15 @@ TEST(WorldStep, CullAndRefillInOneStep) {
     world.rng.srand(3);
     world.settings.initialPopulation = 16;
     CheckingObserver observer;
-    seedWorld(world, &observer);
-    world.listHead->next->doomed = true;
+    seedWorld({world, &observer});
+    world.creatures.head()->next->doomed = true;
     // The cull leaves 15, so the refill adds 10 in the same step.
     const StepReport r = worldStep(world, &observer);
     EXPECT_EQ(r.deaths, 1);
     EXPECT_EQ(r.births, 10);
     EXPECT_EQ(r.population, 15);
     EXPECT_EQ(observer.causes[static_cast<int>(DeathCause::doomed)], 1);
-    EXPECT_EQ(listLength(world), 25);
+    EXPECT_EQ(world.creatures.size(), 25);
 }
 
 TEST(WorldStep, EmptiedWorldIsReseeded) {
@@ -118,8 +118,8 @@ TEST(WorldStep, EmptiedWorldIsReseeded) {
     world.rng.srand(3);
     world.settings.initialPopulation = 2;
     seedWorld(world);
-    world.listHead->doomed = true;
-    world.listHead->next->doomed = true;
+    world.creatures.head()->doomed = true;
+    world.creatures.head()->next->doomed = true;
     const StepReport r = worldStep(world);
     EXPECT_EQ(r.deaths, 2);
     EXPECT_EQ(r.births, 2);

@@ -22,9 +22,9 @@ constexpr double maxMagnification = 4;
 
 // The creature with the most segments, the first of them on a tie.
 Creature* largest(World& world) {
-    Creature* chosen = world.listHead;
-    for (Creature* c = world.listHead; c != nullptr; c = c->next) {
-        if (c->segmentCount > chosen->segmentCount) chosen = c;
+    Creature* chosen = world.creatures.head();
+    for (Creature* c : world.creatures) {
+        if (c->body.segmentCount() > chosen->body.segmentCount()) chosen = c;
     }
     return chosen;
 }
@@ -35,8 +35,8 @@ struct Box {
 
 Box extentOf(const Creature& c) {
     Box b{c.pos.x - c.size / 2, c.pos.y - c.size / 2, c.pos.x + c.size / 2, c.pos.y + c.size / 2};
-    for (int i = 0; i < c.segmentCount; ++i) {
-        const Segment& s = c.segments[i];
+    for (int i = 0; i < c.body.segmentCount(); ++i) {
+        const Segment& s = c.body.segments()[i];
         b.left = std::min(b.left, s.pos.x - s.size / 2);
         b.top = std::min(b.top, s.pos.y - s.size / 2);
         b.right = std::max(b.right, s.pos.x + s.size / 2);
@@ -57,8 +57,8 @@ void fitToIcon(Creature& c) {
     };
     c.pos = place(c.pos);
     c.size *= factor;
-    for (int i = 0; i < c.segmentCount; ++i) {
-        Segment& s = c.segments[i];
+    for (int i = 0; i < c.body.segmentCount(); ++i) {
+        Segment& s = c.body.segments()[i];
         s.pos = place(s.pos);
         s.size *= factor;
     }
@@ -78,7 +78,7 @@ Picture drawIcon() {
     paintBackground(icon, false, iconSide);
     if (chosen == nullptr) return icon;
     fitToIcon(*chosen);
-    for (const Segment* limb = chosen->firstLimb; limb != nullptr; limb = limb->nextLimb()) {
+    for (const Segment* limb = chosen->body.firstLimb(); limb != nullptr; limb = limb->nextLimb()) {
         drawLimbChain(icon, limb);
     }
     drawBody(icon, *chosen, world.settings.lifespan);

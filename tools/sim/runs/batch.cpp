@@ -172,7 +172,7 @@ std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
         if (stop.load(std::memory_order_relaxed)) return std::nullopt;
     }
     summary.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    summary.length = listLength(world);
+    summary.length = world.creatures.size();
     summary.living = takeCensus(world).living;
     return summary;
 }

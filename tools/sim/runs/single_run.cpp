@@ -266,8 +266,8 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
             std::fprintf(err, "kanimo-sim: seed %u\n", static_cast<unsigned>(*seed));
         }
         world.rng.srand(*seed);
-        seedWorld(world, output.observer());
-        report.births = listLength(world);
+        seedWorld({world, output.observer()});
+        report.births = world.creatures.size();
     }
     const StepKind kind = o.fast ? StepKind::fast : StepKind::world;
     if (!output.begin(world, RecordedRun{seed, kind}, ancestry ? &*ancestry : nullptr)) return 2;

@@ -1,4 +1,4 @@
-#include "world/dead_tally.h"
+#include "world/index/dead_tally.h"
 
 #include <algorithm>
 

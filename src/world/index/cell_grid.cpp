@@ -1,4 +1,4 @@
-#include "world/cell_grid.h"
+#include "world/index/cell_grid.h"
 
 #include <algorithm>
 

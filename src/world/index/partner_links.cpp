@@ -1,4 +1,4 @@
-#include "world/partner_links.h"
+#include "world/index/partner_links.h"
 
 namespace kanimo {
 
