@@ -77,7 +77,7 @@ std::string settingsHelp() {
     std::string text;
     const WorldSettings defaults;
     for (const SettingField& f : settingFields()) {
-        const double value = f.whole != nullptr ? defaults.*f.whole : defaults.*f.real;
+        const double value = f.valueIn(defaults);
         std::string line = "  " + std::string(f.name);
         line.resize(22, ' ');
         text += line + plainNumber(value) + "\n";

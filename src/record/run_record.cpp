@@ -12,6 +12,7 @@
 #include "files/output_file.h"
 #include "files/printable.h"
 #include "report/stats_csv.h"
+#include "world/settings_limits.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -24,33 +25,16 @@ constexpr int schemaVersion = 1;
 // Steps per transaction: large enough that commits cost nothing next to the steps.
 constexpr long long stepsPerCommit = 1000;
 
-struct WholeSetting {
-    const char* column;
-    std::int32_t WorldSettings::*value;
-};
-struct RealSetting {
-    const char* column;
-    double WorldSettings::*value;
-};
-
-const WholeSetting wholeSettings[] = {
-    {"max_creature_size", &WorldSettings::maxCreatureSize},
-    {"lifespan", &WorldSettings::lifespan},
-    {"max_turn", &WorldSettings::maxTurn},
-    {"initial_turn", &WorldSettings::initialTurn},
-    {"world_size", &WorldSettings::worldSize},
-    {"contact_range", &WorldSettings::contactRange},
-    {"initial_population", &WorldSettings::initialPopulation},
-    {"boost_budget", &WorldSettings::boostBudget},
-    {"refill_threshold", &WorldSettings::refillThreshold},
-    {"refill_count", &WorldSettings::refillCount},
-};
-const RealSetting realSettings[] = {
-    {"base_speed", &WorldSettings::baseSpeed},
-    {"max_speed", &WorldSettings::maxSpeed},
-    {"limb_size_factor", &WorldSettings::limbSizeFactor},
-    {"bounce_step", &WorldSettings::bounceStep},
-};
+// Binds every setting, in the table's order, from parameter `first` on.
+void bindSettings(sqlite3_stmt* s, int first, const WorldSettings& settings) {
+    for (const SettingField& f : settingFields()) {
+        if (f.whole != nullptr) {
+            sqlite3_bind_int(s, first++, settings.*f.whole);
+        } else {
+            sqlite3_bind_double(s, first++, settings.*f.real);
+        }
+    }
+}
 
 const char* stepKindName(StepKind kind) {
     return kind == StepKind::fast ? "fast" : "world";
@@ -60,8 +44,9 @@ std::string schema() {
     std::string runs = "CREATE TABLE runs (id INTEGER PRIMARY KEY, seed INTEGER, "
                        "step_kind TEXT NOT NULL, first_step INTEGER NOT NULL, "
                        "steps INTEGER NOT NULL, version TEXT NOT NULL";
-    for (const WholeSetting& s : wholeSettings) runs += std::string(", ") + s.column + " INTEGER";
-    for (const RealSetting& s : realSettings) runs += std::string(", ") + s.column + " REAL";
+    for (const SettingField& f : settingFields()) {
+        runs += ", " + std::string(f.column) + (f.whole != nullptr ? " INTEGER" : " REAL");
+    }
     runs += ");\n";
     return runs +
            "CREATE TABLE creatures (id INTEGER PRIMARY KEY, parent_id INTEGER, "
@@ -221,8 +206,7 @@ std::string RunRecord::open(OutputFile& file, bool continuing) {
 std::string RunRecord::checkContinues(const World& world, const RecordedRun& run) {
     std::string sql = "SELECT count(*) FROM runs WHERE id = 1 AND step_kind = ? AND "
                       "first_step + steps = ? AND (seed IS NULL OR ? IS NULL OR seed = ?)";
-    for (const WholeSetting& w : wholeSettings) sql += std::string(" AND ") + w.column + " = ?";
-    for (const RealSetting& r : realSettings) sql += std::string(" AND ") + r.column + " = ?";
+    for (const SettingField& f : settingFields()) sql += " AND " + std::string(f.column) + " = ?";
     Statement query;
     if (!db_->prepare(query, sql.c_str())) return fail(sqlite3_errmsg(db_->db));
     sqlite3_stmt* s = query.get();
@@ -232,13 +216,7 @@ std::string RunRecord::checkContinues(const World& world, const RecordedRun& run
         sqlite3_bind_int64(s, 3, *run.seed);
         sqlite3_bind_int64(s, 4, *run.seed);
     }
-    int column = 5;
-    for (const WholeSetting& w : wholeSettings) {
-        sqlite3_bind_int(s, column++, world.settings.*w.value);
-    }
-    for (const RealSetting& r : realSettings) {
-        sqlite3_bind_double(s, column++, world.settings.*r.value);
-    }
+    bindSettings(s, 5, world.settings);
     const bool sameRun = sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int64(s, 0) == 1;
 
     long long living = 0;
@@ -260,9 +238,7 @@ std::string RunRecord::begin(const World& world, const RecordedRun& run) {
     if (continuing_) return checkContinues(world, run);
     firstStep_ = world.stepCount;
     std::string sql = "INSERT INTO runs VALUES (1, ?, ?, ?, 0, ?";
-    for (std::size_t i = 0; i < std::size(wholeSettings) + std::size(realSettings); ++i) {
-        sql += ", ?";
-    }
+    for (std::size_t i = 0; i < settingFields().size(); ++i) sql += ", ?";
     sql += ")";
     Statement insert;
     if (!db_->prepare(insert, sql.c_str())) return fail(sqlite3_errmsg(db_->db));
@@ -276,12 +252,7 @@ std::string RunRecord::begin(const World& world, const RecordedRun& run) {
     sqlite3_bind_text(s, column++, stepKindName(run.kind), -1, SQLITE_STATIC);
     sqlite3_bind_int64(s, column++, firstStep_);
     sqlite3_bind_text(s, column++, KANIMO_VERSION, -1, SQLITE_STATIC);
-    for (const WholeSetting& w : wholeSettings) {
-        sqlite3_bind_int(s, column++, world.settings.*w.value);
-    }
-    for (const RealSetting& r : realSettings) {
-        sqlite3_bind_double(s, column++, world.settings.*r.value);
-    }
+    bindSettings(s, column, world.settings);
     if (!db_->execute(s)) return fail(sqlite3_errmsg(db_->db));
     return {};
 }

@@ -8,6 +8,7 @@
 #include "genetics/genome.h"
 #include "save/byte_io.h"
 #include "world/settings.h"
+#include "world/settings_limits.h"
 
 // The records of a save file, field by field in file order (docs/save-format.md). Each
 // list is written once, as a template over what is done with a field, so that writing,
@@ -15,21 +16,15 @@
 // RecordReader or a checker with the same members; the name is for messages.
 namespace kanimo {
 
+// The settings in the table's order, which is the file's.
 template <typename Io, typename S> void settingsFields(Io& io, S& s) {
-    io.i32("maxCreatureSize", s.maxCreatureSize);
-    io.f64("baseSpeed", s.baseSpeed);
-    io.f64("maxSpeed", s.maxSpeed);
-    io.i32("lifespan", s.lifespan);
-    io.f64("limbSizeFactor", s.limbSizeFactor);
-    io.f64("bounceStep", s.bounceStep);
-    io.i32("maxTurn", s.maxTurn);
-    io.i32("initialTurn", s.initialTurn);
-    io.i32("worldSize", s.worldSize);
-    io.i32("contactRange", s.contactRange);
-    io.i32("initialPopulation", s.initialPopulation);
-    io.i32("boostBudget", s.boostBudget);
-    io.i32("refillThreshold", s.refillThreshold);
-    io.i32("refillCount", s.refillCount);
+    for (const SettingField& f : settingFields()) {
+        if (f.whole != nullptr) {
+            io.i32(f.name.data(), s.*f.whole);
+        } else {
+            io.f64(f.name.data(), s.*f.real);
+        }
+    }
 }
 
 // The world's counters and its generator; the settings come before them, the creatures

@@ -15,21 +15,24 @@ constexpr double anyInt = 2147483647;
 // Every creature is made with this size, and keeps it until its first tick.
 constexpr double madeSize = 5.0;
 
+// In the save file's order: a change of order here is a change of the file format.
 constexpr SettingField fields[] = {
-    {"maxCreatureSize", &WorldSettings::maxCreatureSize, nullptr, 1, 10000},
-    {"baseSpeed", nullptr, &WorldSettings::baseSpeed, 0, 1000},
-    {"maxSpeed", nullptr, &WorldSettings::maxSpeed, 0, 1000},
-    {"contactRange", &WorldSettings::contactRange, nullptr, 0, anyInt},
-    {"initialPopulation", &WorldSettings::initialPopulation, nullptr, 0, mostCreatures},
-    {"lifespan", &WorldSettings::lifespan, nullptr, 1, anyInt},
-    {"limbSizeFactor", nullptr, &WorldSettings::limbSizeFactor, 0, 10},
-    {"bounceStep", nullptr, &WorldSettings::bounceStep, 0, 1000},
-    {"maxTurn", &WorldSettings::maxTurn, nullptr, 0, 360},
-    {"initialTurn", &WorldSettings::initialTurn, nullptr, -360, 360},
-    {"worldSize", &WorldSettings::worldSize, nullptr, 1, widestWorld},
-    {"boostBudget", &WorldSettings::boostBudget, nullptr, 0, anyInt},
-    {"refillThreshold", &WorldSettings::refillThreshold, nullptr, 0, mostCreatures},
-    {"refillCount", &WorldSettings::refillCount, nullptr, 0, mostCreatures},
+    {"maxCreatureSize", "max_creature_size", &WorldSettings::maxCreatureSize, nullptr, 1, 10000},
+    {"baseSpeed", "base_speed", nullptr, &WorldSettings::baseSpeed, 0, 1000},
+    {"maxSpeed", "max_speed", nullptr, &WorldSettings::maxSpeed, 0, 1000},
+    {"lifespan", "lifespan", &WorldSettings::lifespan, nullptr, 1, anyInt},
+    {"limbSizeFactor", "limb_size_factor", nullptr, &WorldSettings::limbSizeFactor, 0, 10},
+    {"bounceStep", "bounce_step", nullptr, &WorldSettings::bounceStep, 0, 1000},
+    {"maxTurn", "max_turn", &WorldSettings::maxTurn, nullptr, 0, 360},
+    {"initialTurn", "initial_turn", &WorldSettings::initialTurn, nullptr, -360, 360},
+    {"worldSize", "world_size", &WorldSettings::worldSize, nullptr, 1, widestWorld},
+    {"contactRange", "contact_range", &WorldSettings::contactRange, nullptr, 0, anyInt},
+    {"initialPopulation", "initial_population", &WorldSettings::initialPopulation, nullptr, 0,
+     mostCreatures},
+    {"boostBudget", "boost_budget", &WorldSettings::boostBudget, nullptr, 0, anyInt},
+    {"refillThreshold", "refill_threshold", &WorldSettings::refillThreshold, nullptr, 0,
+     mostCreatures},
+    {"refillCount", "refill_count", &WorldSettings::refillCount, nullptr, 0, mostCreatures},
 };
 
 std::string number(double v) {
@@ -50,7 +53,7 @@ double largestCreatureSize(const WorldSettings& s) {
 
 std::string settingsProblem(const WorldSettings& s) {
     for (const SettingField& f : fields) {
-        const double v = f.whole != nullptr ? s.*f.whole : s.*f.real;
+        const double v = f.valueIn(s);
         if (!(v >= f.least && v <= f.most)) {
             return std::string(f.name) + " " + number(v) + " is outside " + number(f.least) +
                    " to " + number(f.most);
