@@ -108,6 +108,7 @@ template <ContactIndex Index> int contactPassWith(StepContext& step, Index& inde
     int births = 0;
     // Offspring join the list, and the pass, at once: they get their turn in this pass.
     for (int i = 0; i < index.size(); ++i) {
+        step.checkStop();
         Creature& p = index.creature(i);
         if (world.rng.random(50) != 0) world.boostBudget = world.settings.boostBudget;
 

@@ -37,10 +37,12 @@ Placement drawPlacement(World& world) {
 // again against the creatures visited before, so the spot is clear of the last ones only.
 // The first creature from `from` on that the spot overlaps is the one the walk would stop
 // at, so the walk goes from overlap to overlap.
-void clearPlacement(World& world, const SpawnSpots& spots, Placement& p) {
+void clearPlacement(StepContext& step, const SpawnSpots& spots, Placement& p) {
+    World& world = step.world;
     const double reserve = world.settings.maxCreatureSize + spawnClearance;
     for (int from = spots.firstOverlap(p.x, p.y, reserve, 0); from >= 0;
          from = spots.firstOverlap(p.x, p.y, reserve, from)) {
+        step.checkStop(); // a crowded world may take many tries
         p.x = drawCoordinate(world);
         p.y = drawCoordinate(world);
     }
@@ -95,8 +97,9 @@ void addCreatures(StepContext step, int n) {
     SpawnSpots spots;
     spots.build(world.creatures.inOrder(), world.settings.worldSize);
     for (int i = 0; i < n; ++i) {
+        step.checkStop();
         Placement p = drawPlacement(world);
-        clearPlacement(world, spots, p);
+        clearPlacement(step, spots, p);
         makeCreature(step, p);
         spots.add(*world.creatures.tail());
     }

@@ -7,7 +7,19 @@
 namespace kanimo {
 
 StepReport worldStep(World& world, StepObserver* observer) {
-    StepContext step{world, observer};
+    return worldStep(StepContext(world, observer));
+}
+
+StepReport fastStep(World& world, StepObserver* observer) {
+    return fastStep(StepContext(world, observer));
+}
+
+StepReport takeStep(World& world, StepKind kind, StepObserver* observer) {
+    return takeStep(StepContext(world, observer), kind);
+}
+
+StepReport worldStep(StepContext step) {
+    World& world = step.world;
     ++world.stepCount;
     StepReport report;
     report.births = contactPass(step);
@@ -17,8 +29,8 @@ StepReport worldStep(World& world, StepObserver* observer) {
     return report;
 }
 
-StepReport fastStep(World& world, StepObserver* observer) {
-    StepContext step{world, observer};
+StepReport fastStep(StepContext step) {
+    World& world = step.world;
     ++world.stepCount;
     StepReport report;
     report.births = contactPass(step);
@@ -26,8 +38,8 @@ StepReport fastStep(World& world, StepObserver* observer) {
     return report;
 }
 
-StepReport takeStep(World& world, StepKind kind, StepObserver* observer) {
-    return kind == StepKind::fast ? fastStep(world, observer) : worldStep(world, observer);
+StepReport takeStep(StepContext step, StepKind kind) {
+    return kind == StepKind::fast ? fastStep(step) : worldStep(step);
 }
 
 } // namespace kanimo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "world/step_context.h"
+
 namespace kanimo {
 
 struct World;
@@ -22,5 +24,10 @@ enum class StepKind {
 StepReport worldStep(World& world, StepObserver* observer = nullptr);
 StepReport fastStep(World& world, StepObserver* observer = nullptr);
 StepReport takeStep(World& world, StepKind kind, StepObserver* observer = nullptr);
+
+// The same, with what may end the step early (see StepContext): throws StepStopped then.
+StepReport worldStep(StepContext step);
+StepReport fastStep(StepContext step);
+StepReport takeStep(StepContext step, StepKind kind);
 
 } // namespace kanimo

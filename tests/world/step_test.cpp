@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <unordered_set>
 
 #include "support/same_world.h"
@@ -124,6 +125,31 @@ TEST(WorldStep, EmptiedWorldIsReseeded) {
     EXPECT_EQ(r.deaths, 2);
     EXPECT_EQ(r.births, 2);
     EXPECT_EQ(r.population, 0);
+}
+
+// A world whose offspring split as soon as they are born never finishes its step: the
+// population limit ends it instead of memory running out, and a stop request ends a step
+// or a seeding that would take too long.
+TEST(WorldStep, ExplodingOrStoppedStepsEnd) {
+    World exploding;
+    exploding.rng.srand(11);
+    exploding.settings.initialPopulation = 300;
+    exploding.settings.lifespan = 300;
+    seedWorld(exploding);
+    StepContext limited(exploding);
+    limited.populationLimit = 20000;
+    EXPECT_THROW(
+        {
+            for (int k = 0; k < 100; ++k) worldStep(limited);
+        },
+        PopulationLimitReached);
+    EXPECT_LE(exploding.creatures.size(), 20001);
+
+    const std::atomic<bool> stop{true};
+    World world;
+    EXPECT_THROW(worldStep(StepContext(world, nullptr, &stop)), StepStopped);
+    world.settings.initialPopulation = 20000; // far more than fit: each takes many tries
+    EXPECT_THROW(seedWorld(StepContext(world, nullptr, &stop)), StepStopped);
 }
 
 } // namespace
