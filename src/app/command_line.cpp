@@ -23,28 +23,16 @@ constexpr OptionInfo knownOptions[] = {
     {"--load", Kind::Path},
 };
 
-const OptionInfo* findOption(std::string_view name) {
-    for (const OptionInfo& info : knownOptions) {
-        if (info.name == name) return &info;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string_view>& args) {
     ParsedCommandLine result;
     CommandLine& c = result.commandLine;
-    auto takesValue = [](std::string_view name) -> std::optional<bool> {
-        const OptionInfo* info = findOption(name);
-        if (info == nullptr) return std::nullopt;
-        return info->kind != Kind::Flag;
-    };
     for (std::size_t i = 0; i < args.size();) {
         OptionArgument arg;
-        result.error = readOption(args, i, takesValue, arg);
+        const OptionInfo* info = nullptr;
+        result.error = readOption(args, i, knownOptions, arg, info);
         if (!result.error.empty()) return result;
-        const OptionInfo* info = findOption(arg.name);
         if (info->kind == Kind::Flag) {
             c.help = arg.name == "--help";
             c.version = arg.name == "--version";

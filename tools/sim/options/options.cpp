@@ -34,13 +34,6 @@ constexpr OptionInfo knownOptions[] = {
     {"--plot", Kind::Path},   {"--set", Kind::World},    {"--scale", Kind::World},
 };
 
-const OptionInfo* findOption(std::string_view name) {
-    for (const OptionInfo& info : knownOptions) {
-        if (info.name == name) return &info;
-    }
-    return nullptr;
-}
-
 // "A-B", or a lone "A" for a range of one seed.
 std::string parseSeedRange(std::string_view text, SimOptions& o) {
     const std::string expected = "--seeds needs a range A-B of whole numbers from 0 to "
@@ -143,18 +136,13 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
     bool jobsGiven = false;
     bool everyGiven = false;
     bool settingsGiven = false;
-    auto takesValue = [](std::string_view name) -> std::optional<bool> {
-        const OptionInfo* info = findOption(name);
-        if (info == nullptr) return std::nullopt;
-        return info->kind != Kind::Flag;
-    };
     for (std::size_t i = 0; i < args.size();) {
         OptionArgument arg;
-        result.error = readOption(args, i, takesValue, arg);
+        const OptionInfo* info = nullptr;
+        result.error = readOption(args, i, knownOptions, arg, info);
         if (!result.error.empty()) return result;
         const std::string_view name = arg.name;
         const std::string_view value = arg.value;
-        const OptionInfo* info = findOption(name);
         if (info->kind == Kind::Flag) {
             applyFlag(name, o);
             if (o.help || o.version) return result;
