@@ -8,11 +8,13 @@ packages=(
   # kanimo-sim --record writes SQLite; the sqlite3 shell reads it (README)
   libsqlite3-dev sqlite3
   qt6-base-dev
+  # kanimo-sim --video: H.264 (libx264) and VP9 (libvpx) come with Debian's libavcodec
+  libavcodec-dev libavformat-dev libswscale-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)
   fonts-paratype fonts-liberation2
   # the window under a window manager; man pages, the desktop entry and the Debian package
-  openbox help2man desktop-file-utils dpkg-dev file
+  openbox desktop-file-utils dpkg-dev file lintian
 )
 
 missing=()
