@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build, the tests and the window need, when missing.
 set -euo pipefail
 
@@ -13,8 +14,10 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)
   fonts-paratype fonts-liberation2
-  # the window under a window manager; man pages, the desktop entry and the Debian package
+  # the window under a window manager; the desktop entry and the Debian package
   openbox desktop-file-utils dpkg-dev file lintian
+  # man pages: kept by hand (or made by help2man), checked with man and col
+  man-db bsdextrautils help2man
 )
 
 missing=()
