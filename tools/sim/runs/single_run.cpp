@@ -191,8 +191,9 @@ class RunOutput {
         const std::string& dir = options_.framesDir;
         std::error_code error;
         if (std::filesystem::is_directory(dir, error)) return true;
-        if (std::filesystem::exists(dir, error))
+        if (std::filesystem::exists(dir, error)) {
             return fail(cannotWrite(dir, std::strerror(ENOTDIR)));
+        }
         std::filesystem::create_directories(dir, error);
         if (error) return fail(cannotWrite(dir, error.message()));
         return true;
@@ -293,8 +294,9 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
         std::string problem = loadRun(o.loadPath, world, loaded, ancestry);
         if (problem.empty()) {
             problem = checkWorldSettings(world.settings, drawsPictures(o));
-            if (!problem.empty())
+            if (!problem.empty()) {
                 problem = "cannot run '" + printable(o.loadPath) + "': " + problem;
+            }
         }
         if (!problem.empty()) {
             std::fprintf(err, "kanimo-sim: %s\n", problem.c_str());
