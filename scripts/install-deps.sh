@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build, the tests and the window need, when missing.
 set -euo pipefail
 
@@ -8,11 +9,15 @@ packages=(
   # kanimo-sim --record writes SQLite; the sqlite3 shell reads it (README)
   libsqlite3-dev sqlite3
   qt6-base-dev
+  # kanimo-sim --video: H.264 (libx264) and VP9 (libvpx) come with Debian's libavcodec
+  libavcodec-dev libavformat-dev libswscale-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)
   fonts-paratype fonts-liberation2
-  # the window under a window manager; man pages, the desktop entry and the Debian package
-  openbox help2man desktop-file-utils dpkg-dev file
+  # the window under a window manager; the desktop entry and the Debian package
+  openbox desktop-file-utils dpkg-dev file lintian
+  # man pages: kept by hand (or made by help2man), checked with man and col
+  man-db bsdextrautils help2man
 )
 
 missing=()

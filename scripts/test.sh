@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and runs the whole test suite twice: an optimised build, and a build with
 # AddressSanitizer, UndefinedBehaviorSanitizer and leak detection where any report fails.
 # Then starts the real program under a virtual display and drives it with keys, and installs

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -195,10 +196,17 @@ std::string cannotWrite(std::string_view path, std::string_view reason) {
 std::string landingPath(const std::string& path) {
     std::string real = realPath(path);
     if (!real.empty()) return real;
-    const auto [dir, name] = splitPath(path);
-    const std::string realDir = realPath(dir);
-    if (realDir.empty()) return path;
-    return realDir == "/" ? "/" + name : realDir + "/" + name;
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    const auto [dir, name] = splitPath(trimmed);
+    // Folders that do not exist yet (--frames makes them) hold no links to follow, so the
+    // path from the deepest one that does is taken as written.
+    const std::string realDir = dir == trimmed ? std::string() : landingPath(dir);
+    if (realDir.empty() || realDir.front() != '/') return path;
+    const std::string joined = realDir == "/" ? "/" + name : realDir + "/" + name;
+    std::string normal = std::filesystem::path(joined).lexically_normal().string();
+    if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
 }
 
 } // namespace kanimo

@@ -58,8 +58,9 @@ class OutputFile {
 std::string cannotWrite(std::string_view path, std::string_view reason);
 
 // Where a file written to `path` lands: the file it names when that exists (symbolic
-// links followed), otherwise the real directory plus the name; `path` itself when not
-// even the directory exists. Two outputs that land on one path would overwrite each other.
+// links followed), otherwise the real path of its deepest existing folder plus the rest;
+// `path` itself when nothing of it resolves. Two outputs that land on one path would
+// overwrite each other.
 std::string landingPath(const std::string& path);
 
 } // namespace kanimo

@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "creature/creature.h"
-#include "report/genome_text.h"
 #include "files/output_file.h"
 #include "files/printable.h"
+#include "report/genome_text.h"
 #include "report/stats_csv.h"
 #include "world/settings_limits.h"
 #include "world/world.h"
@@ -21,7 +21,8 @@ namespace {
 
 // "KNMO", so that file(1) and a careful reader can tell a record from another database.
 constexpr int applicationId = 0x4B4E4D4F;
-constexpr int schemaVersion = 1;
+// 2: the steps table names its shares by segment kind (drag_share ...), not kind0_share.
+constexpr int schemaVersion = 2;
 // Steps per transaction: large enough that commits cost nothing next to the steps.
 constexpr long long stepsPerCommit = 1000;
 
@@ -48,6 +49,8 @@ std::string schema() {
         runs += ", " + std::string(f.column) + (f.whole != nullptr ? " INTEGER" : " REAL");
     }
     runs += ");\n";
+    std::string shares;
+    for (const char* kind : segmentKindNames) shares += std::string(", ") + kind + "_share REAL";
     return runs +
            "CREATE TABLE creatures (id INTEGER PRIMARY KEY, parent_id INTEGER, "
            "generation INTEGER NOT NULL, mutated INTEGER NOT NULL, "
@@ -56,8 +59,9 @@ std::string schema() {
            "bite INTEGER NOT NULL, feed INTEGER NOT NULL, propel INTEGER NOT NULL);\n"
            "CREATE TABLE steps (step INTEGER PRIMARY KEY, length INTEGER NOT NULL, "
            "living INTEGER NOT NULL, dead INTEGER NOT NULL, births INTEGER NOT NULL, "
-           "deaths INTEGER NOT NULL, mean_size REAL, mean_energy REAL, kind0_share REAL, "
-           "kind1_share REAL, kind2_share REAL, kind3_share REAL);\n"
+           "deaths INTEGER NOT NULL, mean_size REAL, mean_energy REAL" +
+           shares +
+           ");\n"
            "PRAGMA application_id = " +
            std::to_string(applicationId) +
            ";\nPRAGMA user_version = " + std::to_string(schemaVersion) + ";\n";

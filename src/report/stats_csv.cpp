@@ -51,8 +51,9 @@ Census takeCensus(const World& world) {
 }
 
 std::string statsHeader() {
-    return "step,length,living,dead,births,deaths,mean_size,mean_energy,"
-           "kind0_share,kind1_share,kind2_share,kind3_share\n";
+    std::string header = "step,length,living,dead,births,deaths,mean_size,mean_energy";
+    for (const char* kind : segmentKindNames) header += std::string(",") + kind + "_share";
+    return header + "\n";
 }
 
 void appendStatsRow(std::string& out, long long step, const StepReport& report,

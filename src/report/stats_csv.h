@@ -8,6 +8,9 @@ namespace kanimo {
 
 struct World;
 
+// The segment kinds by their number, as the columns of the stats and the record name them.
+inline constexpr const char* segmentKindNames[4] = {"drag", "bite", "feed", "propel"};
+
 // What the --stats rows report about the world after a step. Means and shares cover the
 // living only; they are meaningless, and left empty in the file, when nothing lives.
 struct Census {
@@ -25,7 +28,7 @@ Census takeCensus(const World& world);
 std::string statsHeader();
 
 // One row: step, length, living, dead, births, deaths, mean size, mean energy, then the
-// four kind shares.
+// shares of the four kinds (drag_share, bite_share, feed_share, propel_share).
 void appendStatsRow(std::string& out, long long step, const StepReport& report,
                     const Census& census);
 

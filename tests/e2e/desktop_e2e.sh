@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # End-to-end test of the window program on a desktop: its outer size and place, frame
 # included, on a bare virtual display and under a real window manager; the seed it says it
 # took; and the one line it gives when the toolkit's platform plugin cannot be loaded

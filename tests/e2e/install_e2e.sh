@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs a build into a staging folder and runs the installed programs: help, version, a
 # bad option and a short headless run, which must print what the build tree's kanimo-sim
-# prints. Checks the desktop entry, the icon and the man pages, then builds the Debian
-# package and checks what it holds and what it depends on.
+# prints. Checks the desktop entries, the icon, the man pages and the licence, then builds
+# the Debian package, checks what it holds and what it depends on, and runs lintian on it,
+# which must report no error and no warning.
 #
 #   tests/e2e/install_e2e.sh <build-dir>
 #
-# Needs desktop-file-validate, file and dpkg-deb (Debian: desktop-file-utils file dpkg).
+# Needs desktop-file-validate, file, dpkg-deb, lintian and man (Debian: desktop-file-utils
+# file dpkg lintian man-db).
 set -uo pipefail
 
 if [ $# -ne 1 ]; then
@@ -20,7 +23,7 @@ fail() {
     exit 1
 }
 
-for tool in desktop-file-validate file dpkg-deb cpack; do
+for tool in desktop-file-validate file dpkg-deb cpack lintian man; do
     command -v "$tool" >/dev/null || fail "$tool not found"
 done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
@@ -49,13 +52,25 @@ installed=$("$bin/kanimo-sim" --seed 1 --steps 100 --dump) || fail "the installe
     fail "the installed kanimo-sim and the build tree's disagree"
 
 # --- what a desktop needs --------------------------------------------------------------------
-desktop-file-validate "$share/applications/kanimo.desktop" || fail "the desktop entry is not valid"
+[ -f "$share/applications/kanimo.desktop" ] || fail "no desktop entry for kanimo"
+for entry in "$share"/applications/*.desktop; do
+    desktop-file-validate "$entry" || fail "the desktop entry $entry is not valid"
+done
 icon="$share/icons/hicolor/256x256/apps/kanimo.png"
 file "$icon" | grep -q 'PNG image data, 256 x 256' || fail "the icon is not a 256 by 256 PNG: $(file "$icon")"
-for program in kanimo kanimo-sim; do
-    page="$share/man/man1/$program.1"
-    grep -qi "^\.TH \"\?$program\"\? " "$page" 2>/dev/null || fail "no man page $page"
+# Every installed program has a compressed man page that man renders without a warning.
+for program in "$bin"/*; do
+    name=$(basename "$program")
+    page="$share/man/man1/$name.1.gz"
+    [ -f "$page" ] || fail "no man page $page"
+    title=$(zcat "$page" | grep -m 1 '^\.TH ' | cut -d' ' -f2)
+    [ "$title" = "$(tr '[:lower:]' '[:upper:]' <<<"$name")" ] || fail "$page is titled '$title'"
+    warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man warns about $page: $warnings"
 done
+grep -q '^License: Expat$' "$share/doc/kanimo/copyright" || fail "no licence in $share/doc/kanimo/copyright"
+zcat "$share/doc/kanimo/changelog.gz" | head -n 1 | grep -q "^kanimo ($version) " ||
+    fail "the changelog's latest entry is not version $version"
 
 # --- the Debian package ----------------------------------------------------------------------
 (cd "$build" && cpack -G DEB >"$build/cpack.log" 2>&1) || fail "cpack -G DEB failed: $(tail -n 3 "$build/cpack.log")"
@@ -67,7 +82,11 @@ for lib in libqt6widgets6 libpng16-16 libstdc++6; do
 done
 contents=$(dpkg-deb -c "$deb")
 for path in usr/bin/kanimo usr/bin/kanimo-sim usr/share/applications/kanimo.desktop \
-    usr/share/icons/hicolor/256x256/apps/kanimo.png usr/share/man/man1/kanimo.1; do
+    usr/share/icons/hicolor/256x256/apps/kanimo.png usr/share/man/man1/kanimo.1.gz \
+    usr/share/doc/kanimo/copyright usr/share/doc/kanimo/changelog.gz; do
     grep -q " \./$path\$" <<<"$contents" || fail "the package lacks /$path"
 done
+# lintian names what Debian's policy finds wrong.
+lintian --fail-on error,warning "$deb" >"$build/lintian.log" 2>&1 ||
+    fail "lintian reports: $(grep -v '^running with root' "$build/lintian.log")"
 echo "install e2e: passed ($deb)"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sourced by the end-to-end tests that run the window program: waiting for a condition, and
 # a virtual display of its own. The caller defines fail and $work, and cleans up $xvfb_pid.
 

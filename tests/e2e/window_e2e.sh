@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # End-to-end test of the window program: runs the real kanimo on a virtual display, checks
 # that its paint box shows the gradient with creatures on it, drives it with keys and checks
 # that Esc ends it with status 0.

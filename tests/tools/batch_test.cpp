@@ -33,7 +33,8 @@ TEST(SeedBatch, ManyBlocksMatchSingleRuns) {
     std::rewind(out);
     std::string text;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;) text.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+        text.append(buffer, n);
     std::fclose(out);
     std::fclose(err);
 

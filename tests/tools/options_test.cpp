@@ -84,8 +84,11 @@ TEST(SimOptions, RefusesBadInputWithOneLine) {
         {{"--seeds", "1-2", "--trace"}, "--seeds cannot be combined with --trace"},
         {{"--seeds", "1-2", "--png", "a.png"}, "--seeds cannot be combined with --png"},
         {{"--jobs", "2"}, "--jobs only applies with --seeds"},
-        {{"--every", "2"}, "--every only applies with --frames"},
-        {{"--plain"}, "--plain only applies with --png or --frames"},
+        {{"--every", "2"}, "--every only applies with --frames or --video"},
+        {{"--plain"}, "--plain only applies with --png, --frames or --video"},
+        {{"--fps", "24"}, "--fps and --video-size only apply with --video"},
+        {{"--video", "a.mp4", "--video-size", "301"},
+         "--video-size needs an even whole number from 2 to 20000, got '301'"},
     };
     for (const auto& c : cases) {
         const ParsedOptions p = parse(c.args);

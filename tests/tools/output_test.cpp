@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "files/output_file.h"
-#include "options/output_paths.h"
 #include "files/printable.h"
+#include "options/output_paths.h"
 #include "outputs/progress.h"
 
 namespace kanimo {

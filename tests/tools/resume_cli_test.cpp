@@ -45,7 +45,7 @@ TEST(ResumeCli, ASplitRunPrintsAndWritesWhatTheUnbrokenRunDoes) {
         ASSERT_EQ(whole.status, 0) << whole.err;
         const SimResult resumed = runShell(
             "cd '" + dir.string() + "' && \"$sim\" --seed 3 " + s.kind + " --steps " +
-            std::to_string(s.a) + " --save s.sav --record r.db && \"$sim\" --load s.sav " +
+            std::to_string(s.a) + " --save s.sav --record r.db --quiet && \"$sim\" --load s.sav " +
             s.kind + " --steps " + std::to_string(s.b) +
             " --trace --stats r.csv --record r.db --tree r.nwk");
         ASSERT_EQ(resumed.status, 0) << resumed.err;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "record/lineage_outputs.h"
 #include "options/options.h"
+#include "record/lineage_outputs.h"
 #include "report/stats_csv.h"
 #include "world/population.h"
 #include "world/step.h"
@@ -117,6 +117,21 @@ TEST(RunRecord, AgreesWithStatsAndHoldsTogether) {
               0);
     EXPECT_EQ(query(db, "SELECT seed, step_kind, first_step, steps, world_size FROM runs"),
               "2|world|0|5000|600\n");
+
+    // The steps table has the CSV's columns, and a kind's share after the last step is what
+    // the living's rows in the creatures table count of that kind.
+    std::ifstream header(dir / "s.csv");
+    std::getline(header, line);
+    EXPECT_EQ(query(db, "SELECT group_concat(name, ',') FROM pragma_table_info('steps')"),
+              line + "\n");
+    for (const char* kind : {"drag", "bite", "feed", "propel"}) {
+        const std::string share = query(db, std::string("SELECT ") + kind +
+                                                "_share FROM steps ORDER BY step DESC LIMIT 1");
+        const std::string counted =
+            query(db, std::string("SELECT CAST(sum(") + kind +
+                          ") AS REAL) / sum(segments) FROM creatures WHERE death_step IS NULL");
+        EXPECT_NEAR(std::stod(share), std::stod(counted), 1e-12) << kind;
+    }
     fs::remove_all(dir);
 }
 

@@ -87,6 +87,85 @@ TEST(SimCli, StatsHasARowPerStep) {
     fs::remove_all(dir);
 }
 
+// The line a run of files only ends with, for a seeded run and for its continuation.
+TEST(SimCli, SummaryLineAgreesWithStats) {
+    const fs::path dir = scratchDir("summary");
+    const std::string cd = "cd '" + dir.string() + "' && ";
+    long long eventsSeen = 0;
+    for (const std::string& run :
+         {std::string("\"$sim\" --seed 6 --steps 400 --stats s.csv --save s.sav"),
+          std::string("\"$sim\" --load s.sav --steps 1500 --stats s.csv")}) {
+        const SimResult r = runShell(cd + run);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "");
+        long long steps = -1, last = -1, living = -1, dead = -1, births = -1, deaths = -1;
+        unsigned seed = 0;
+        ASSERT_EQ(std::sscanf(r.err.c_str(),
+                              "kanimo-sim: ran %lld steps to step %lld: %lld living, %lld dead; "
+                              "%lld births, %lld deaths; seed %u\n",
+                              &steps, &last, &living, &dead, &births, &deaths, &seed),
+                  7)
+            << r.err;
+        EXPECT_EQ(lines(r.err).size(), 1u);
+        EXPECT_EQ(seed, 6u);
+        // The first row is the state the run starts from; the others are its steps.
+        const std::vector<std::string> rows = lines(readFile(dir / "s.csv"));
+        ASSERT_GE(rows.size(), 3u);
+        long long bornSum = 0, diedSum = 0;
+        long long step = 0, length = 0, alive = 0, gone = 0, born = 0, died = 0;
+        for (std::size_t i = 1; i < rows.size(); ++i) {
+            ASSERT_EQ(std::sscanf(rows[i].c_str(), "%lld,%lld,%lld,%lld,%lld,%lld", &step, &length,
+                                  &alive, &gone, &born, &died),
+                      6);
+            if (i == 1) continue;
+            bornSum += born;
+            diedSum += died;
+        }
+        EXPECT_EQ(steps, static_cast<long long>(rows.size()) - 2);
+        EXPECT_EQ(last, step);
+        EXPECT_EQ(living, alive);
+        EXPECT_EQ(dead, gone);
+        EXPECT_EQ(births, bornSum);
+        EXPECT_EQ(deaths, diedSum);
+        eventsSeen += bornSum + diedSum;
+    }
+    EXPECT_GT(eventsSeen, 0);
+    // Standard output, --quiet and a batch of seeds keep standard error as it was.
+    for (const char* args :
+         {"--seed 6 --steps 5 --dump", "--seed 6 --steps 5 --quiet", "--seeds 1-2 --steps 5"}) {
+        EXPECT_EQ(runShell(cd + "\"$sim\" " + args).err, "") << args;
+    }
+    fs::remove_all(dir);
+}
+
+// --frames makes its folder and the folders above it, but takes no file for a folder.
+TEST(SimCli, FramesFolderIsMade) {
+    const fs::path dir = scratchDir("frames-folder");
+    const SimResult made = runSim("--seed 1 --steps 4 --every 2 --quiet --frames '" +
+                                  (dir / "a" / "b").string() + "'");
+    ASSERT_EQ(made.status, 0) << made.err;
+    for (const char* name : {"frame-000000.png", "frame-000002.png", "frame-000004.png"}) {
+        EXPECT_TRUE(fs::is_regular_file(dir / "a" / "b" / name)) << name;
+    }
+    // A picture named as one of the frames in a folder yet to be made is still a clash.
+    const SimResult clash = runShell("cd '" + dir.string() +
+                                     "' && \"$sim\" --seed 1 --steps 4 --frames c/d --png "
+                                     "c/./d/../d/frame-000004.png");
+    EXPECT_EQ(clash.status, 2);
+    EXPECT_EQ(clash.err,
+              "kanimo-sim: --png and --frames both write 'c/./d/../d/frame-000004.png'\n");
+    EXPECT_FALSE(fs::exists(dir / "c"));
+
+    std::ofstream(dir / "file") << "kept";
+    const SimResult refused =
+        runSim("--seed 1 --steps 4 --frames '" + (dir / "file").string() + "'");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "kanimo-sim: cannot write '" + (dir / "file").string() + "': Not a directory\n");
+    EXPECT_EQ(readFile(dir / "file"), "kept");
+    fs::remove_all(dir);
+}
+
 TEST(SimCli, SeedBatchPrintsInSeedOrderAsIfAlone) {
     const SimResult batch = runSim("--seeds 7-10 --jobs 3 --steps 40");
     ASSERT_EQ(batch.status, 0) << batch.err;
@@ -119,8 +198,8 @@ TEST(SimCli, UserErrorsEndWithOneLineAndStatusTwo) {
     const std::string missing = (dir / "missing").string();
     for (const std::string& args :
          {std::string("--steps abc"), std::string("--seeds 5-1"),
-          "--seed 1 --png '" + missing + "/x.png'", "--seed 1 --frames '" + missing + "'",
-          "--seed 1 --stats '" + missing + "/s.csv'"}) {
+          "--seed 1 --png '" + missing + "/x.png'", "--seed 1 --stats '" + missing + "/s.csv'",
+          "--seed 1 --video '" + missing + "/v.mp4'", std::string("--seed 1 --video v.avi")}) {
         const SimResult r = runSim(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, "") << args;

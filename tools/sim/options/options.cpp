@@ -8,6 +8,7 @@
 #include "cli/option_reader.h"
 #include "cli/world_options.h"
 #include "files/printable.h"
+#include "video/video_writer.h"
 
 namespace kanimo {
 
@@ -24,15 +25,20 @@ struct OptionInfo {
 };
 
 constexpr OptionInfo knownOptions[] = {
-    {"--help", Kind::Flag},   {"--seed", Kind::Number},  {"--steps", Kind::Number},
-    {"--fast", Kind::Flag},   {"--dump", Kind::Flag},    {"--trace", Kind::Flag},
-    {"--version", Kind::Flag},
-    {"--stats", Kind::Path},  {"--seeds", Kind::Range},  {"--jobs", Kind::Number},
-    {"--bench", Kind::Flag},  {"--png", Kind::Path},     {"--plain", Kind::Flag},
-    {"--frames", Kind::Path}, {"--every", Kind::Number}, {"--save", Kind::Path},
-    {"--load", Kind::Path},   {"--record", Kind::Path},  {"--tree", Kind::Path},
-    {"--plot", Kind::Path},   {"--set", Kind::World},    {"--scale", Kind::World},
+    {"--help", Kind::Flag},         {"--seed", Kind::Number}, {"--steps", Kind::Number},
+    {"--fast", Kind::Flag},         {"--dump", Kind::Flag},   {"--trace", Kind::Flag},
+    {"--version", Kind::Flag},      {"--stats", Kind::Path},  {"--seeds", Kind::Range},
+    {"--jobs", Kind::Number},       {"--bench", Kind::Flag},  {"--png", Kind::Path},
+    {"--plain", Kind::Flag},        {"--frames", Kind::Path}, {"--every", Kind::Number},
+    {"--save", Kind::Path},         {"--load", Kind::Path},   {"--record", Kind::Path},
+    {"--tree", Kind::Path},         {"--plot", Kind::Path},   {"--set", Kind::World},
+    {"--scale", Kind::World},       {"--video", Kind::Path},  {"--fps", Kind::Number},
+    {"--video-size", Kind::Number}, {"--quiet", Kind::Flag},
 };
+
+constexpr std::uint64_t maxFps = 240;
+// Big enough for any world picture; encoders refuse frames past their own limits.
+constexpr std::uint64_t maxVideoSide = 20000;
 
 // "A-B", or a lone "A" for a range of one seed.
 std::string parseSeedRange(std::string_view text, SimOptions& o) {
@@ -67,6 +73,16 @@ std::string applyNumber(std::string_view name, std::string_view value, SimOption
     } else if (name == "--every") {
         if (!parseWhole(value, 1, maxCount, n)) return wholeRangeError(name, 1, maxCount, value);
         o.every = static_cast<int>(n);
+    } else if (name == "--fps") {
+        if (!parseWhole(value, 1, maxFps, n)) return wholeRangeError(name, 1, maxFps, value);
+        o.fps = static_cast<int>(n);
+    } else if (name == "--video-size") {
+        // Encoders take only even sides for the 4:2:0 frames every player reads.
+        if (!parseWhole(value, 2, maxVideoSide, n) || n % 2 != 0) {
+            return "--video-size needs an even whole number from 2 to " +
+                   std::to_string(maxVideoSide) + ", got '" + printable(value) + "'";
+        }
+        o.videoSize = static_cast<int>(n);
     }
     return {};
 }
@@ -79,6 +95,7 @@ void applyFlag(std::string_view name, SimOptions& o) {
     if (name == "--trace") o.trace = true;
     if (name == "--bench") o.bench = true;
     if (name == "--plain") o.plain = true;
+    if (name == "--quiet") o.quiet = true;
 }
 
 void applyPath(std::string_view name, std::string_view value, SimOptions& o) {
@@ -90,6 +107,7 @@ void applyPath(std::string_view name, std::string_view value, SimOptions& o) {
     if (name == "--record") o.recordPath = value;
     if (name == "--tree") o.treePath = value;
     if (name == "--plot") o.plotPath = value;
+    if (name == "--video") o.videoPath = value;
 }
 
 // A loaded world has its own generator state, and a batch of seeds no single world.
@@ -102,7 +120,8 @@ std::string checkSaveAndLoad(const SimOptions& o) {
 
 // Options that only refine another one, or that a batch of seeds cannot honour, are
 // refused rather than silently ignored.
-std::string checkCombination(const SimOptions& o, bool jobsGiven, bool everyGiven) {
+std::string checkCombination(const SimOptions& o, bool jobsGiven, bool everyGiven,
+                             bool videoTuned) {
     if (std::string problem = checkSaveAndLoad(o); !problem.empty()) return problem;
     if (o.seedsGiven) {
         if (o.seedGiven) return "--seed and --seeds cannot be used together";
@@ -115,16 +134,21 @@ std::string checkCombination(const SimOptions& o, bool jobsGiven, bool everyGive
             {!o.recordPath.empty(), "--record"},
             {!o.treePath.empty(), "--tree"},
             {!o.plotPath.empty(), "--plot"},
+            {!o.videoPath.empty(), "--video"},
         };
         for (const auto& [given, name] : perWorld) {
             if (given) return std::string("--seeds cannot be combined with ") + name;
         }
     }
     if (jobsGiven && !o.seedsGiven) return "--jobs only applies with --seeds";
-    if (everyGiven && o.framesDir.empty()) return "--every only applies with --frames";
-    if (o.plain && o.pngPath.empty() && o.framesDir.empty()) {
-        return "--plain only applies with --png or --frames";
+    if (everyGiven && o.framesDir.empty() && o.videoPath.empty()) {
+        return "--every only applies with --frames or --video";
     }
+    if (videoTuned && o.videoPath.empty()) return "--fps and --video-size only apply with --video";
+    if (o.plain && o.pngPath.empty() && o.framesDir.empty() && o.videoPath.empty()) {
+        return "--plain only applies with --png, --frames or --video";
+    }
+    if (!o.videoPath.empty()) return videoFormatProblem(o.videoPath);
     return {};
 }
 
@@ -135,6 +159,7 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
     SimOptions& o = result.options;
     bool jobsGiven = false;
     bool everyGiven = false;
+    bool videoTuned = false;
     bool settingsGiven = false;
     for (std::size_t i = 0; i < args.size();) {
         OptionArgument arg;
@@ -154,6 +179,7 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
             result.error = applyNumber(name, value, o);
             jobsGiven = jobsGiven || name == "--jobs";
             everyGiven = everyGiven || name == "--every";
+            videoTuned = videoTuned || name == "--fps" || name == "--video-size";
             break;
         case Kind::Range:
             result.error = parseSeedRange(value, o);
@@ -174,13 +200,13 @@ ParsedOptions parseOptions(const std::vector<std::string_view>& args) {
         }
         if (!result.error.empty()) return result;
     }
-    result.error = checkCombination(o, jobsGiven, everyGiven);
+    result.error = checkCombination(o, jobsGiven, everyGiven, videoTuned);
     if (result.error.empty() && settingsGiven && !o.loadPath.empty()) {
         result.error = "--set and --scale cannot be combined with --load: a saved world keeps "
                        "its own settings";
     }
     if (result.error.empty()) {
-        result.error = checkWorldSettings(o.settings, !o.pngPath.empty() || !o.framesDir.empty());
+        result.error = checkWorldSettings(o.settings, drawsPictures(o));
     }
     return result;
 }
@@ -212,13 +238,20 @@ std::string helpText() {
            "  --stats FILE     write one CSV row per step, step 0 included: length, living,\n"
            "                   dead, births, deaths, mean size and energy of the living and\n"
            "                   the share of each segment kind among the living's segments\n"
-           "                   (the births of step 0 are the seeded creatures)\n"
+           "                   (drag_share, bite_share, feed_share, propel_share); the\n"
+           "                   births of step 0 are the seeded creatures\n"
            "  --png FILE       write the final frame as a PNG of worldSize + 1 pixels square\n"
            "  --frames DIR     write a frame every K steps, step 0 included, to\n"
            "                   DIR/frame-<step>.png, the step number in at least 6 digits\n"
-           "                   (frame-000000.png, frame-000010.png, ...)\n"
-           "  --every K        the K of --frames (1 to 2147483647, default 1)\n"
-           "  --plain          draw frames on the plain background\n"
+           "                   (frame-000000.png, frame-000010.png, ...); DIR and its\n"
+           "                   parents are made when missing\n"
+           "  --video FILE     encode the frames --frames would write into a video: H.264\n"
+           "                   for FILE.mp4, VP9 for FILE.webm; the frame is the world's\n"
+           "                   picture without its odd last row and column\n"
+           "  --fps F          the video's frames per second (1 to 240, default 30)\n"
+           "  --video-size W   scale the video down to W pixels square (W even)\n"
+           "  --every K        the K of --frames and --video (1 to 2147483647, default 1)\n"
+           "  --plain          draw pictures on the plain background\n"
            "  --save FILE      save the whole world after the last step, exactly, for\n"
            "                   --load to go on from\n"
            "  --record FILE    write an SQLite database of the run: tables runs (seed,\n"
@@ -232,6 +265,12 @@ std::string helpText() {
            "                   births and deaths, and the share of each segment kind\n"
            "  --bench          time the run; the last line of standard output is\n"
            "                   'steps_per_second <value> us_per_step <value>'\n"
+           "  --quiet          no progress bar and no closing summary; without it, a run\n"
+           "                   on a terminal shows a progress bar after a second, and a\n"
+           "                   run that prints nothing on standard output ends with one\n"
+           "                   line on standard error: 'kanimo-sim: ran <n> steps to step\n"
+           "                   <k>: <n> living, <n> dead; <n> births, <n> deaths; seed <S>',\n"
+           "                   births and deaths summed over the steps run\n"
            "\n"
            "Many worlds:\n"
            "  --seeds A-B      run the worlds of seeds A to B (or a lone seed A) and print\n"
@@ -260,10 +299,14 @@ std::string helpText() {
            "Every file is written to a temporary file beside it and renamed into place\n"
            "when complete. Bad options, and outputs that cannot be created, end the\n"
            "program with status 2 before the run starts; a failure later on (a full disk,\n"
-           "no memory or threads left) ends it with status 1. SIGINT and SIGTERM end the\n"
-           "run after the current step: files the run has finished stay, the others are\n"
-           "removed, --save saves the world of the last finished step, and the exit status\n"
-           "is 128 + the signal's number.\n";
+           "no memory or threads left) ends it with status 1. SIGINT, SIGTERM, SIGHUP and\n"
+           "SIGPIPE (standard output closed) end the run after the current step: files\n"
+           "the run has finished stay, the others are removed, --save saves the world of\n"
+           "the last finished step, and the exit status is 128 + the signal's number.\n";
+}
+
+bool drawsPictures(const SimOptions& o) {
+    return !o.pngPath.empty() || !o.framesDir.empty() || !o.videoPath.empty();
 }
 
 std::string versionText() {

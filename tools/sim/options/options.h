@@ -34,6 +34,10 @@ struct SimOptions {
     std::string recordPath;
     std::string treePath;
     std::string plotPath;
+    std::string videoPath; // the frames --frames would write, as one video
+    int fps = 30;
+    int videoSize = 0;      // the video's side; 0: the world picture's, made even
+    bool quiet = false;     // no progress bar and no closing summary
     WorldSettings settings; // as --set and --scale leave them
 };
 
@@ -47,6 +51,9 @@ inline constexpr int maxJobs = 1024;
 // Parses the arguments after the program name. Numbers are strict: decimal digits only,
 // no sign, no spaces, nothing after them. Both "--steps 5" and "--steps=5" are accepted.
 ParsedOptions parseOptions(const std::vector<std::string_view>& args);
+
+// Whether the run draws the world: --png, --frames or --video.
+bool drawsPictures(const SimOptions& options);
 
 // The --help text, ending with a newline.
 std::string helpText();

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "options/options.h"
 #include "files/output_file.h"
 #include "files/printable.h"
+#include "options/options.h"
 
 namespace kanimo {
 
@@ -60,6 +60,9 @@ std::string sharedOutputPath(const SimOptions& o) {
     }
     if (!o.treePath.empty()) files.push_back({"--tree", o.treePath, landingPath(o.treePath)});
     if (!o.plotPath.empty()) files.push_back({"--plot", o.plotPath, landingPath(o.plotPath)});
+    if (!o.videoPath.empty()) {
+        files.push_back({"--video", o.videoPath, landingPath(o.videoPath)});
+    }
     const auto clash = [](const FileOutput& file, const char* other) {
         std::string line = std::string(file.option) + " and " + other + " both write '";
         line += printable(file.path);

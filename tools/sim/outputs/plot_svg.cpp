@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "report/plot_series.h"
+#include "report/stats_csv.h"
 
 namespace kanimo {
 
@@ -25,7 +26,6 @@ const char* const deadColour = "#8a8a8a";
 const char* const birthColour = "#1f6fb4";
 const char* const deathColour = "#c8323c";
 const char* const kindColours[4] = {"#a9a9a9", "#d1495b", "#66a61e", "#3b75af"};
-const char* const kindNames[4] = {"drag", "bite", "feed", "propel"};
 
 // A tick spacing of 1, 2 or 5 times a power of ten that gives at most `count` ticks.
 double tickSpacing(double span, int count) {
@@ -216,10 +216,10 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
 
     Panel kinds(svg, panelTop + 2 * panelSpacing, first, end, 1);
     kinds.axes("Segment kinds among the living", "% of segments", 100);
-    kinds.legend({{kindColours[0], kindNames[0]},
-                  {kindColours[1], kindNames[1]},
-                  {kindColours[2], kindNames[2]},
-                  {kindColours[3], kindNames[3]}});
+    kinds.legend({{kindColours[0], segmentKindNames[0]},
+                  {kindColours[1], segmentKindNames[1]},
+                  {kindColours[2], segmentKindNames[2]},
+                  {kindColours[3], segmentKindNames[3]}});
     for (int k = 0; k < 4; ++k) kinds.band(stacked[k], stacked[k + 1], kindColours[k]);
     kinds.frame();
 

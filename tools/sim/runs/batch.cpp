@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "outputs/bench_line.h"
 #include "options/options.h"
+#include "outputs/bench_line.h"
 #include "outputs/progress.h"
-#include "report/stats_csv.h"
 #include "outputs/stop_signal.h"
+#include "report/stats_csv.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"
@@ -193,7 +193,7 @@ int runSeedBatch(const SimOptions& o, std::FILE* out, std::FILE* err) {
     const std::uint64_t blockSize = seedsPerThreadPerBlock * static_cast<std::uint64_t>(jobs);
 
     ProgressBar bar(seedCount * static_cast<std::uint64_t>(o.steps), err,
-                    standardErrorIsTerminal());
+                    !o.quiet && standardErrorIsTerminal());
     std::uint64_t progressBase = 0;
     const Clock::time_point start = Clock::now();
     for (std::uint64_t blockStart = 0; blockStart < seedCount; blockStart += blockSize) {

@@ -8,21 +8,22 @@
 #include <optional>
 #include <string>
 
-#include "outputs/bench_line.h"
-#include "record/lineage_outputs.h"
-#include "options/options.h"
+#include "cli/world_options.h"
 #include "files/output_file.h"
-#include "options/output_paths.h"
 #include "files/printable.h"
+#include "options/options.h"
+#include "options/output_paths.h"
+#include "outputs/bench_line.h"
 #include "outputs/progress.h"
+#include "outputs/stop_signal.h"
+#include "record/lineage_outputs.h"
 #include "render/frame.h"
 #include "render/picture.h"
 #include "render/png_writer.h"
 #include "report/resume.h"
-#include "cli/world_options.h"
 #include "report/state_dump.h"
 #include "report/stats_csv.h"
-#include "outputs/stop_signal.h"
+#include "video/video_writer.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"
@@ -54,7 +55,8 @@ class RunOutput {
         if (!options_.statsPath.empty() && !open(stats_, options_.statsPath)) return false;
         if (!options_.pngPath.empty() && !open(png_, options_.pngPath)) return false;
         if (!options_.framesDir.empty() &&
-            !open(frame_, framePath(options_.framesDir, firstFrameStep()))) {
+            (!makeFramesFolder() ||
+             !open(frame_, framePath(options_.framesDir, firstFrameStep())))) {
             return false;
         }
         if (!options_.savePath.empty() && !open(save_, options_.savePath)) return false;
@@ -65,12 +67,10 @@ class RunOutput {
             return fail(problem);
         }
         if (stats_.isOpen()) statsText_ = statsHeader();
-        if (png_.isOpen() || frame_.isOpen()) {
-            // The whole world, 0 to its side on both axes.
-            const int side = worldSize + 1;
-            picture_.setSize(side, side);
-        }
-        return true;
+        // The whole world, 0 to its side on both axes.
+        const int side = worldSize + 1;
+        if (drawsPictures(options_)) picture_.setSize(side, side);
+        return options_.videoPath.empty() || openVideo(side);
     }
 
     // What the step and the seeding must tell, null when no output follows lives.
@@ -105,9 +105,19 @@ class RunOutput {
         }
         if (options_.trace) dump_.append(text_, world, k);
         if (stats_.isOpen()) appendStatsRow(statsText_, k, report, census);
-        if (!options_.framesDir.empty() && k % options_.every == 0) {
-            if (!frame_.isOpen() && !open(frame_, framePath(options_.framesDir, k))) return false;
-            if (!writeFrame(world, frame_)) return false;
+        if ((!options_.framesDir.empty() || video_.isOpen()) && k % options_.every == 0) {
+            composeFrame(picture_, world, options_.plain);
+            if (!options_.framesDir.empty()) {
+                if (!frame_.isOpen() && !open(frame_, framePath(options_.framesDir, k))) {
+                    return false;
+                }
+                if (!writePicture(frame_) || !commit(frame_)) return false;
+            }
+            if (video_.isOpen()) {
+                if (const std::string problem = video_.addFrame(picture_); !problem.empty()) {
+                    return fail(problem);
+                }
+            }
         }
         return flush(false);
     }
@@ -117,14 +127,22 @@ class RunOutput {
     bool atEnd(const World& world, long long lastStep, const StepReport& report,
                const std::string& lastLine) {
         if (options_.dump && !options_.trace) dump_.append(text_, world, lastStep);
-        if (png_.isOpen() && !writePicture(world, png_)) return false;
+        if (png_.isOpen()) {
+            composeFrame(picture_, world, options_.plain);
+            if (!writePicture(png_)) return false;
+        }
+        if (video_.isOpen()) {
+            if (const std::string problem = video_.finish(); !problem.empty()) return fail(problem);
+        }
         if (!writeSave(world, report)) return false;
         if (const std::string problem = lineage_.finish(world); !problem.empty()) {
             return fail(problem);
         }
         text_ += lastLine;
         if (!flush(true)) return false;
-        if (!commit(stats_) || !commit(png_) || !commit(save_)) return false;
+        if (!commit(stats_) || !commit(png_) || !commit(videoFile_) || !commit(save_)) {
+            return false;
+        }
         const std::string problem = lineage_.commit();
         return problem.empty() || fail(problem);
     }
@@ -139,6 +157,8 @@ class RunOutput {
         stats_.discard();
         png_.discard();
         frame_.discard();
+        video_.close();
+        videoFile_.discard();
         lineage_.discard();
         if (!save_.isOpen()) return;
         std::string problem = save_.write(saveBytes(world, report));
@@ -165,8 +185,33 @@ class RunOutput {
         return problem.empty() || fail(problem);
     }
 
-    bool writePicture(const World& world, OutputFile& file) {
-        composeFrame(picture_, world, options_.plain);
+    // Like mkdir -p: the folder and its parents, when missing. A file in its place is
+    // refused, and a folder that cannot be made is said in the usual words.
+    bool makeFramesFolder() {
+        const std::string& dir = options_.framesDir;
+        std::error_code error;
+        if (std::filesystem::is_directory(dir, error)) return true;
+        if (std::filesystem::exists(dir, error)) {
+            return fail(cannotWrite(dir, std::strerror(ENOTDIR)));
+        }
+        std::filesystem::create_directories(dir, error);
+        if (error) return fail(cannotWrite(dir, error.message()));
+        return true;
+    }
+
+    bool openVideo(int side) {
+        VideoFrameSize size;
+        std::string reason;
+        if (!videoFrameSize(side, side, options_.videoSize, size, reason)) {
+            return fail(cannotWrite(options_.videoPath, reason));
+        }
+        if (!open(videoFile_, options_.videoPath)) return false;
+        const std::string problem = video_.open(videoFile_, side, side, size, options_.fps);
+        return problem.empty() || fail(problem);
+    }
+
+    // The picture as last composed.
+    bool writePicture(OutputFile& file) {
         std::string reason;
         if (!writePng(picture_, file.stream(), reason))
             return fail(cannotWrite(file.path(), reason));
@@ -175,8 +220,8 @@ class RunOutput {
 
     // The world and, beside it, what the run keeps for a resumed one.
     std::string saveBytes(const World& world, const StepReport& report) {
-        return encodeWorld(world, runSections(RunContinuation{report, seed_},
-                                              lineage_.ancestry().serialize()));
+        return encodeWorld(
+            world, runSections(RunContinuation{report, seed_}, lineage_.ancestry().serialize()));
     }
 
     bool writeSave(const World& world, const StepReport& report) {
@@ -190,10 +235,6 @@ class RunOutput {
     long long firstFrameStep() const {
         const long long every = options_.every;
         return (firstStep_ + every - 1) / every * every;
-    }
-
-    bool writeFrame(const World& world, OutputFile& file) {
-        return writePicture(world, file) && commit(file);
     }
 
     bool flush(bool always) {
@@ -223,6 +264,8 @@ class RunOutput {
     OutputFile png_;
     OutputFile frame_; // the next frame to write, created ahead for the first one
     OutputFile save_;
+    OutputFile videoFile_;
+    VideoWriter video_; // after its file, so that it lets go of the file first
     std::string text_;
     std::string statsText_;
     StateDump dump_;
@@ -231,6 +274,15 @@ class RunOutput {
 };
 
 } // namespace
+
+std::string summaryLine(const RunTotals& t) {
+    std::string line = "kanimo-sim: ran " + std::to_string(t.steps) + " steps to step " +
+                       std::to_string(t.lastStep) + ": " + std::to_string(t.living) + " living, " +
+                       std::to_string(t.dead) + " dead; " + std::to_string(t.births) + " births, " +
+                       std::to_string(t.deaths) + " deaths";
+    if (t.seed) line += "; seed " + std::to_string(*t.seed);
+    return line;
+}
 
 int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     // A loaded world goes on from its saved step, with the report of that step, and keeps
@@ -241,9 +293,10 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     if (!o.loadPath.empty()) {
         std::string problem = loadRun(o.loadPath, world, loaded, ancestry);
         if (problem.empty()) {
-            const bool drawn = !o.pngPath.empty() || !o.framesDir.empty();
-            problem = checkWorldSettings(world.settings, drawn);
-            if (!problem.empty()) problem = "cannot run '" + printable(o.loadPath) + "': " + problem;
+            problem = checkWorldSettings(world.settings, drawsPictures(o));
+            if (!problem.empty()) {
+                problem = "cannot run '" + printable(o.loadPath) + "': " + problem;
+            }
         }
         if (!problem.empty()) {
             std::fprintf(err, "kanimo-sim: %s\n", problem.c_str());
@@ -273,11 +326,15 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     if (!output.begin(world, RecordedRun{seed, kind}, ancestry ? &*ancestry : nullptr)) return 2;
     if (!output.afterStep(world, first, report)) return 1;
 
-    ProgressBar bar(static_cast<std::uint64_t>(o.steps), err, standardErrorIsTerminal());
+    ProgressBar bar(static_cast<std::uint64_t>(o.steps), err,
+                    !o.quiet && standardErrorIsTerminal());
+    RunTotals totals;
     const Clock::time_point start = Clock::now();
     for (long long k = 1; k <= o.steps && stopSignal() == 0; ++k) {
         report = takeStep(world, kind, output.observer());
         if (!output.afterStep(world, first + k, report)) return 1;
+        totals.births += report.births;
+        totals.deaths += report.deaths;
         bar.update(static_cast<std::uint64_t>(k));
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -290,6 +347,16 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
     std::string benchLine;
     if (o.bench) benchLine = formatBenchLine(static_cast<double>(o.steps), seconds);
     if (!output.atEnd(world, first + o.steps, report, benchLine)) return 1;
+    // A run that prints nothing on standard output says what it did on standard error.
+    if (!o.quiet && !o.dump && !o.trace && !o.bench) {
+        const Census census = takeCensus(world);
+        totals.steps = o.steps;
+        totals.lastStep = first + o.steps;
+        totals.living = census.living;
+        totals.dead = census.length - census.living;
+        totals.seed = seed;
+        std::fprintf(err, "%s\n", summaryLine(totals).c_str());
+    }
     return 0;
 }
 
