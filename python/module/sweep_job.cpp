@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <system_error>
 
@@ -50,9 +49,14 @@ class RecordWatcher : public SeedRunWatcher {
 };
 
 std::string readWhole(const std::string& path, std::string& bytes) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
     std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return in.bad() || !in.eof() ? "cannot read the run's record" : "";
+    if (!error) {
+        bytes.resize(size);
+        in.read(bytes.data(), static_cast<std::streamsize>(size));
+    }
+    return error || !in ? "cannot read the run's record" : "";
 }
 
 } // namespace

@@ -93,12 +93,14 @@ std::string copyRun(Database& d, const SweepRecordRun& run, bool& schemaMade) {
     std::vector<Column> runColumns = columnsOf(d, "runs");
     std::erase_if(runColumns, [](const Column& c) { return c.name == "id"; });
     const std::string runs = columnList(runColumns);
+    // A database can be let go only between transactions: one transaction a run.
     if (problem.empty() &&
-        !d.run("INSERT INTO main.runs (run_id, " + runs + ") SELECT " + id + ", " + runs +
+        !d.run("BEGIN; INSERT INTO main.runs (run_id, " + runs + ") SELECT " + id + ", " + runs +
                " FROM run.runs;" + "INSERT INTO main.creatures SELECT " + id +
                ", * FROM run.creatures;" + "INSERT INTO main.steps SELECT " + id +
-               ", * FROM run.steps;")) {
+               ", * FROM run.steps; COMMIT")) {
         problem = sqlite3_errmsg(d.db);
+        d.run("ROLLBACK");
     }
     if (!d.run("DETACH run") && problem.empty()) problem = sqlite3_errmsg(d.db);
     return problem;
@@ -118,7 +120,7 @@ std::string writeSweepRecord(const std::string& path, const std::vector<SweepRec
         };
         if (sqlite3_open(file.temporaryPath().c_str(), &d.db) != SQLITE_OK) {
             fail(d.db != nullptr ? sqlite3_errmsg(d.db) : "out of memory");
-        } else if (!d.run("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN")) {
+        } else if (!d.run("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF")) {
             fail(sqlite3_errmsg(d.db));
         }
         bool schemaMade = false;
@@ -132,6 +134,7 @@ std::string writeSweepRecord(const std::string& path, const std::vector<SweepRec
             !d.run("CREATE TABLE runs (run_id INTEGER PRIMARY KEY, error TEXT, seed INTEGER)")) {
             fail(sqlite3_errmsg(d.db));
         }
+        if (problem.empty() && !d.run("BEGIN")) fail(sqlite3_errmsg(d.db));
         Statement failed = d.prepare("INSERT INTO runs (run_id, error, seed) VALUES (?, ?, ?)");
         for (const SweepRecordRun& run : runs) {
             if (!problem.empty() || !run.database.empty()) continue;
