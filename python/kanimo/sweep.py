@@ -49,6 +49,8 @@ def sweep(seeds, steps, settings=None, scale=1, fast=False, client=None, record=
     Runs are numbered settings first, then seeds: the results do not depend on where or in
     which order they ran.
     """
+    if not isinstance(steps, int) or steps < 0:
+        raise ValueError(f"steps must be a whole number of 0 or more, got {steps!r}")
     seeds = [seeds] if isinstance(seeds, int) else list(seeds)
     grid = _grid(settings)
     keep_record = record is not None

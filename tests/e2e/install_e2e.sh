@@ -48,6 +48,15 @@ installed=$("$bin/kanimo-sim" --seed 1 --steps 100 --dump) || fail "the installe
 [ "$installed" = "$("$build/tools/kanimo-sim" --seed 1 --steps 100 --dump)" ] ||
     fail "the installed kanimo-sim and the build tree's disagree"
 
+# --- the Python module, where it was built: Debian's interpreter finds it in dist-packages --
+pydir="$stage/usr/lib/python3/dist-packages"
+if [ -d "$pydir/kanimo" ]; then
+    out=$(cd / && PYTHONPATH="$pydir" /usr/bin/python3 -c \
+        'import kanimo; w = kanimo.World(seed=1); w.step(100); print(w.dump(), end="")') ||
+        fail "the installed Python module failed"
+    [ "$out" = "$installed" ] || fail "the installed Python module and kanimo-sim disagree"
+fi
+
 # --- what a desktop needs --------------------------------------------------------------------
 desktop-file-validate "$share/applications/kanimo.desktop" || fail "the desktop entry is not valid"
 icon="$share/icons/hicolor/256x256/apps/kanimo.png"
@@ -70,4 +79,14 @@ for path in usr/bin/kanimo usr/bin/kanimo-sim usr/share/applications/kanimo.desk
     usr/share/icons/hicolor/256x256/apps/kanimo.png usr/share/man/man1/kanimo.1; do
     grep -q " \./$path\$" <<<"$contents" || fail "the package lacks /$path"
 done
+if [ -d "$pydir/kanimo" ]; then
+    for path in usr/lib/python3/dist-packages/kanimo/__init__.py \
+        usr/lib/python3/dist-packages/kanimo/sweep.py; do
+        grep -q " \./$path\$" <<<"$contents" || fail "the package lacks /$path"
+    done
+    grep -q " \./usr/lib/python3/dist-packages/kanimo/_kanimo\..*\.so\$" <<<"$contents" ||
+        fail "the package lacks the compiled module"
+    [[ "$depends" == *"python3-numpy"* && "$depends" == *"python3-pandas"* ]] ||
+        fail "the package does not depend on NumPy and pandas: $depends"
+fi
 echo "install e2e: passed ($deb)"
