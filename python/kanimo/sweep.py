@@ -82,8 +82,16 @@ def sweep(seeds, steps, settings=None, scale=1, fast=False, client=None, record=
             "seed": [r["seed"] for r in rows],
         }
     )
+    # What each run was given, with the value its world took for a setting left out.
+    taken = []
+    for values in grid:
+        try:
+            taken.append({**_kanimo._settings(scale, values), **values})
+        except ValueError:
+            taken.append(values)
+    per_grid = len(seeds)
     for name in names:
-        table[name] = [jobs[r["run_id"]][3].get(name) for r in rows]
+        table[name] = [taken[r["run_id"] // per_grid].get(name) for r in rows]
     for name in SUMMARY_COLUMNS:
         values = [r.get(name) if r.get("error") is None else None for r in rows]
         table[name] = pd.array(values, dtype="Float64" if name == "steps_per_second" else "Int64")

@@ -498,5 +498,11 @@ World(seed=None, scale=1, settings=None, fast=False) seeds a world as kanimo-sim
     });
     m.def("_sweep_job", &sweepJob, "seed"_a, "steps"_a, "settings"_a, "scale"_a, "fast"_a,
           "record"_a, "stop"_a = nullptr);
+    m.def(
+        "_settings",
+        [](int scale, const py::object& settings) {
+            return settingsDict(settingsOf(scale, settings));
+        },
+        "scale"_a, "settings"_a);
     m.def("_write_sweep_record", &writeSweepRecordFrom, "path"_a, "runs"_a);
 }
