@@ -16,9 +16,11 @@ def _run(job, stop=None):
     """Runs one world of a sweep. A run that cannot start is a row with its error."""
     run_id, seed, steps, settings, scale, fast, record = job
     try:
-        row = _kanimo._sweep_job(seed, steps, settings, scale, fast, record, stop)
+        if not 0 <= seed <= 0xFFFFFFFF or seed != int(seed):
+            raise ValueError(f"a seed is a whole number from 0 to 4294967295, got {seed!r}")
+        row = _kanimo._sweep_job(int(seed), steps, settings, scale, fast, record, stop)
     except Exception as e:  # a seed or a setting of the wrong type
-        row = {"seed": seed, "error": f"{type(e).__name__}: {e}", "record": None}
+        row = {"seed": seed, "error": str(e), "record": None}
     row["run_id"] = run_id
     return row
 

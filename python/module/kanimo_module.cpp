@@ -334,7 +334,11 @@ void writeSweepRecordFrom(const std::string& path, const py::list& runs) {
         const py::dict r = py::cast<py::dict>(run);
         SweepRecordRun out;
         out.runId = r["run_id"].cast<std::int64_t>();
-        out.seed = r["seed"].cast<std::uint32_t>();
+        // A row whose seed was not a seed keeps none.
+        try {
+            out.seed = r["seed"].cast<std::uint32_t>();
+        } catch (const py::cast_error&) {
+        }
         if (!r["record"].is_none()) out.database = r["record"].cast<std::string>();
         if (!r["error"].is_none()) out.error = r["error"].cast<std::string>();
         records.push_back(std::move(out));
