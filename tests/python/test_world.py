@@ -85,6 +85,10 @@ def test_saves_go_on_in_either_program(sim, tmp_path):
     resumed = sim("--load", tmp_path / "py.sav", "--steps", 400, "--dump", "--tree", tmp_path / "part.nwk")
     assert resumed == unbroken
     assert (tmp_path / "part.nwk").read_text() == (tmp_path / "all.nwk").read_text()
+    # Its stats start with the very row the unbroken run wrote for the saved step.
+    stats = sim("--load", tmp_path / "py.sav", "--steps", 400, "--stats", "/dev/stdout")
+    all_stats = sim("--seed", 6, "--steps", 700, "--stats", "/dev/stdout")
+    assert stats.splitlines()[1:] == all_stats.splitlines()[301:]
 
     first = int(world.creatures()["id"][0])
     world.delete(first)
