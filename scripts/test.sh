@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: an optimised build, and a build with
-# AddressSanitizer, UndefinedBehaviorSanitizer and leak detection where any report fails.
-# Then runs the Python module's tests, starts the real program under a virtual display and drives it with keys, and installs
-# the build into a staging folder and runs the installed programs.
+# AddressSanitizer, UndefinedBehaviorSanitizer and leak detection where any report fails;
+# the Python module's tests run against the optimised build. Then starts the real program
+# under a virtual display and drives it with keys, and installs the build into a staging
+# folder and runs the installed programs.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
