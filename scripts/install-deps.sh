@@ -11,6 +11,9 @@ packages=(
   qt6-base-dev
   # kanimo-sim --video: H.264 (libx264) and VP9 (libvpx) come with Debian's libavcodec
   libavcodec-dev libavformat-dev libswscale-dev
+  # the kanimo Python module and its tests: Debian's interpreter and its packages
+  python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pandas python3-distributed
+  python3-pytest
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)
   fonts-paratype fonts-liberation2

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds and runs the whole test suite twice: an optimised build, and a build with
-# AddressSanitizer, UndefinedBehaviorSanitizer and leak detection where any report fails.
-# Then starts the real program under a virtual display and drives it with keys, and installs
-# the build into a staging folder and runs the installed programs.
+# AddressSanitizer, UndefinedBehaviorSanitizer and leak detection where any report fails;
+# the Python module's tests run against the optimised build. Then starts the real program
+# under a virtual display and drives it with keys, and installs the build into a staging
+# folder and runs the installed programs.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -21,6 +22,11 @@ configure "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKANIMO_SANITIZE=ON -DKANIM
 echo "== optimised build"
 cmake --build "$release"
 ctest --test-dir "$release" --output-on-failure -j2
+
+echo "== Python module"
+# Debian's interpreter, which sees Debian's NumPy, pandas and Dask; the module as built.
+PYTHONPATH="$release/python" KANIMO_SIM="$release/tools/kanimo-sim" PYTHONDONTWRITEBYTECODE=1 \
+  /usr/bin/python3 -m pytest -q -p no:cacheprovider "$root/tests/python"
 
 echo "== sanitizer build"
 cmake --build "$asan"

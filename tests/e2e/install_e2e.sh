@@ -51,6 +51,15 @@ installed=$("$bin/kanimo-sim" --seed 1 --steps 100 --dump) || fail "the installe
 [ "$installed" = "$("$build/tools/kanimo-sim" --seed 1 --steps 100 --dump)" ] ||
     fail "the installed kanimo-sim and the build tree's disagree"
 
+# --- the Python module, where it was built: Debian's interpreter finds it in dist-packages --
+pydir="$stage/usr/lib/python3/dist-packages"
+if [ -d "$pydir/kanimo" ]; then
+    out=$(cd / && PYTHONPATH="$pydir" /usr/bin/python3 -c \
+        'import kanimo; w = kanimo.World(seed=1); w.step(100); print(w.dump(), end="")') ||
+        fail "the installed Python module failed"
+    [ "$out" = "$installed" ] || fail "the installed Python module and kanimo-sim disagree"
+fi
+
 # --- what a desktop needs --------------------------------------------------------------------
 [ -f "$share/applications/kanimo.desktop" ] || fail "no desktop entry for kanimo"
 for entry in "$share"/applications/*.desktop; do
@@ -86,6 +95,16 @@ for path in usr/bin/kanimo usr/bin/kanimo-sim usr/share/applications/kanimo.desk
     usr/share/doc/kanimo/copyright usr/share/doc/kanimo/changelog.gz; do
     grep -q " \./$path\$" <<<"$contents" || fail "the package lacks /$path"
 done
+if [ -d "$pydir/kanimo" ]; then
+    for path in usr/lib/python3/dist-packages/kanimo/__init__.py \
+        usr/lib/python3/dist-packages/kanimo/sweep.py; do
+        grep -q " \./$path\$" <<<"$contents" || fail "the package lacks /$path"
+    done
+    grep -q " \./usr/lib/python3/dist-packages/kanimo/_kanimo\..*\.so\$" <<<"$contents" ||
+        fail "the package lacks the compiled module"
+    [[ "$depends" == *"python3-numpy"* && "$depends" == *"python3-pandas"* ]] ||
+        fail "the package does not depend on NumPy and pandas: $depends"
+fi
 # lintian names what Debian's policy finds wrong.
 lintian --fail-on error,warning "$deb" >"$build/lintian.log" 2>&1 ||
     fail "lintian reports: $(grep -v '^running with root' "$build/lintian.log")"

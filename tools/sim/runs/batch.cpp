@@ -16,10 +16,7 @@
 #include "outputs/bench_line.h"
 #include "outputs/progress.h"
 #include "outputs/stop_signal.h"
-#include "report/stats_csv.h"
-#include "world/population.h"
-#include "world/step.h"
-#include "world/world.h"
+#include "report/seed_summary.h"
 
 namespace kanimo {
 
@@ -152,39 +149,6 @@ std::string runBlock(const SimOptions& o, std::uint64_t blockStart,
 }
 
 } // namespace
-
-std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
-                                   std::atomic<std::uint64_t>& stepsDone,
-                                   const std::atomic<bool>& stop, const WorldSettings& settings) {
-    SeedSummary summary;
-    summary.seed = seed;
-    summary.steps = steps;
-    World world(settings);
-    world.rng.srand(seed);
-    seedWorld(world);
-    const Clock::time_point start = Clock::now();
-    const StepKind kind = fast ? StepKind::fast : StepKind::world;
-    for (long long k = 1; k <= steps; ++k) {
-        const StepReport report = takeStep(world, kind);
-        summary.births += report.births;
-        summary.deaths += report.deaths;
-        stepsDone.store(stepsDone.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-        if (stop.load(std::memory_order_relaxed)) return std::nullopt;
-    }
-    summary.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    summary.length = world.creatures.size();
-    summary.living = takeCensus(world).living;
-    return summary;
-}
-
-std::string formatSeedSummary(const SeedSummary& s) {
-    const double perSecond = s.steps > 0 && s.seconds > 0 ? s.steps / s.seconds : 0.0;
-    char line[160];
-    std::snprintf(line, sizeof line,
-                  "seed %u length %d living %d births %lld deaths %lld steps_per_second %.1f",
-                  static_cast<unsigned>(s.seed), s.length, s.living, s.births, s.deaths, perSecond);
-    return line;
-}
 
 int runSeedBatch(const SimOptions& o, std::FILE* out, std::FILE* err) {
     int jobs = o.jobs;

@@ -1,38 +1,12 @@
 #pragma once
 
-#include <atomic>
-#include <cstdint>
 #include <cstdio>
-#include <optional>
-#include <string>
 
-#include "world/settings.h"
+#include "report/seed_summary.h"
 
 namespace kanimo {
 
 struct SimOptions;
-
-// How one world of a batch ended.
-struct SeedSummary {
-    std::uint32_t seed = 0;
-    int steps = 0;
-    int length = 0;
-    int living = 0;
-    long long births = 0; // over the steps, the seeded creatures not included
-    long long deaths = 0;
-    double seconds = 0.0; // time spent in the steps
-};
-
-// Seeds a world with the given settings and runs it. Adds one to `stepsDone` after every
-// step, for a thread that watches the progress; only the running thread may write it.
-// Gives up after the step during which `stop` was set, returning nothing.
-std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
-                                   std::atomic<std::uint64_t>& stepsDone,
-                                   const std::atomic<bool>& stop,
-                                   const WorldSettings& settings = WorldSettings{});
-
-// "seed <S> length <n> living <n> births <n> deaths <n> steps_per_second <v>"
-std::string formatSeedSummary(const SeedSummary& summary);
 
 // Runs the worlds of --seeds side by side and prints their summaries in seed order, each
 // as soon as it and those before it are done. Returns the exit status: 1 when a write,
