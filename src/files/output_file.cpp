@@ -72,6 +72,18 @@ std::string realPath(const std::string& path) {
     return result;
 }
 
+// What a write to `path` replaces: the file it names when that exists (symbolic links
+// followed), otherwise the real directory plus the name; `path` itself when not even the
+// directory exists, so that the write fails as the system says.
+std::string targetPath(const std::string& path) {
+    std::string real = realPath(path);
+    if (!real.empty()) return real;
+    const auto [dir, name] = splitPath(path);
+    const std::string realDir = realPath(dir);
+    if (realDir.empty()) return path;
+    return realDir == "/" ? "/" + name : realDir + "/" + name;
+}
+
 // ".name.<pid>-<n>.tmp" beside the target: hidden, and unique among the program's own
 // files; O_EXCL settles any clash with another program's. The name is cut so that the
 // temporary name stays within the file system's limit wherever the target's does.
@@ -112,7 +124,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 std::string OutputFile::open(const std::string& path) {
     discard();
     path_ = path;
-    target_ = landingPath(path);
+    target_ = targetPath(path);
     writeError_ = 0;
     int fd = -1;
     struct stat info;

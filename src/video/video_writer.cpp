@@ -13,7 +13,6 @@ extern "C" {
 #include <utility>
 
 #include "files/output_file.h"
-#include "files/printable.h"
 #include "render/picture.h"
 
 namespace kanimo {
@@ -98,7 +97,7 @@ bool videoFrameSize(int width, int height, int side, VideoFrameSize& size, std::
         return false;
     }
     if (side > width || side > height) {
-        reason = "--video-size " + std::to_string(side) + " is larger than the world's picture (" +
+        reason = "a video side of " + std::to_string(side) + " is larger than the picture's (" +
                  std::to_string(width) + " pixels)";
         return false;
     }
@@ -106,10 +105,8 @@ bool videoFrameSize(int width, int height, int side, VideoFrameSize& size, std::
     return true;
 }
 
-std::string videoFormatProblem(std::string_view path) {
-    if (formatOf(path) != nullptr) return {};
-    return "--video needs a file ending in .mp4 (H.264) or .webm (VP9), got '" + printable(path) +
-           "'";
+bool isVideoPath(std::string_view path) {
+    return formatOf(path) != nullptr;
 }
 
 struct VideoWriter::State {
@@ -168,7 +165,7 @@ std::string VideoWriter::open(OutputFile& file, int pictureWidth, int pictureHei
     s->pictureWidth = pictureWidth;
     s->pictureHeight = pictureHeight;
     const Format* format = formatOf(file.path());
-    if (format == nullptr) return videoFormatProblem(file.path());
+    if (format == nullptr) return s->fail("a video's name ends in .mp4 or .webm");
     const AVCodec* codec = avcodec_find_encoder_by_name(format->encoder);
     if (codec == nullptr) {
         return s->fail(std::string("this FFmpeg has no ") + format->codecName + " encoder (" +

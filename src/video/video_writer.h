@@ -9,20 +9,21 @@ namespace kanimo {
 class OutputFile;
 class Picture;
 
-// The frame of a video made from pictures of `width` by `height` pixels: 4:2:0 video needs
-// even sides, so with `side` 0 an odd picture loses its last column or row (a world
-// picture's last row and column lie past the world's edge), and a `side` of its own scales
-// the picture to a square of that side. Returns false and a one-line reason for a side
-// that is odd or larger than the picture.
+// The size of a video's frames, in pixels.
 struct VideoFrameSize {
     int width = 0;
     int height = 0;
 };
+
+// The frame of a video made from pictures of `width` by `height` pixels. 4:2:0 video needs
+// even sides, so with `side` 0 an odd picture loses its last column or row (a world
+// picture's last row and column lie past the world's edge); a `side` of its own scales the
+// picture down to that width. Returns false and a one-line reason for a side that is odd
+// or larger than the picture.
 bool videoFrameSize(int width, int height, int side, VideoFrameSize& size, std::string& reason);
 
-// An empty string when the path names a video this program writes (.mp4 for H.264, .webm
-// for VP9), otherwise the one line that says so.
-std::string videoFormatProblem(std::string_view path);
+// Whether the path names a video VideoWriter writes: .mp4 for H.264, .webm for VP9.
+bool isVideoPath(std::string_view path);
 
 // Encodes pictures, one per frame, into an open OutputFile at `fps` frames a second.
 // The file is written through its stream; a device or a pipe, which cannot seek, gets an

@@ -148,7 +148,10 @@ std::string checkCombination(const SimOptions& o, bool jobsGiven, bool everyGive
     if (o.plain && o.pngPath.empty() && o.framesDir.empty() && o.videoPath.empty()) {
         return "--plain only applies with --png, --frames or --video";
     }
-    if (!o.videoPath.empty()) return videoFormatProblem(o.videoPath);
+    if (!o.videoPath.empty() && !isVideoPath(o.videoPath)) {
+        return "--video needs a file ending in .mp4 (H.264) or .webm (VP9), got '" +
+               printable(o.videoPath) + "'";
+    }
     return {};
 }
 
