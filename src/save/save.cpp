@@ -113,7 +113,6 @@ std::string readCreature(ByteReader& in, World& staged, std::int32_t& partner) {
     // segments at all: a creature saved before its body was grown.
     const std::uint32_t segments = in.u32();
     if (in.ranOut()) return "the file ends inside its body";
-    if (segments == 0) return checkCreature(*c, staged);
     const bool doomed = c->doomed;
     const Genome genome = c->genome;
     growBody(staged.settings, *c, genome);
@@ -149,11 +148,10 @@ std::string readWorld(ByteReader& in, World& staged) {
     std::vector<Creature*> list;
     list.reserve(count);
     for (Creature* c = staged.listHead; c != nullptr; c = c->next) list.push_back(c);
+    if (std::string p = checkList({list.begin(), list.end()}, partners, staged); !p.empty()) {
+        return p;
+    }
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (partners[i] < -1 || partners[i] >= static_cast<std::int64_t>(count)) {
-            return "creature " + std::to_string(i) + ": its partner " +
-                   std::to_string(partners[i]) + " is not in the list";
-        }
         list[i]->partner = partners[i] < 0 ? nullptr : list[partners[i]];
     }
     return {};
