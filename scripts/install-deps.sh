@@ -7,6 +7,8 @@ packages=(
   libgtest-dev libbenchmark-dev libpng-dev zlib1g-dev
   # kanimo-sim --record writes SQLite; the sqlite3 shell reads it (README)
   libsqlite3-dev sqlite3
+  # the fuzz targets: clang with libFuzzer and its sanitizer runtimes
+  clang libclang-rt-14-dev
   qt6-base-dev
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # free faces that stand in for the window's fonts (src/app/qt_fonts.cpp)
