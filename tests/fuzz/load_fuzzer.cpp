@@ -11,8 +11,8 @@
 
 #include <zlib.h>
 
-#include "fuzz_check.h"
 #include "creature/creature.h"
+#include "fuzz_check.h"
 #include "render/frame.h"
 #include "render/picture.h"
 #include "report/ancestry.h"
@@ -60,8 +60,7 @@ void loadAndRun(const std::string& bytes) {
     std::vector<SaveSection> extra;
     std::string error;
     if (!loadWorld(bytes, world, extra, error)) {
-        require(!error.empty() && error.find('\n') == std::string::npos, "one-line refusal",
-                error);
+        require(!error.empty() && error.find('\n') == std::string::npos, "one-line refusal", error);
         require(world.listHead == nullptr, "a refused file leaves the world as it was");
         return;
     }
