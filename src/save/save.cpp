@@ -109,8 +109,8 @@ std::string readCreature(ByteReader& in, World& staged, std::int32_t& partner) {
     if (std::string p = checkGenome(c->genome); !p.empty()) return p;
 
     // The body is grown again from the genome, which gives its shape and what the limb
-    // pass derives from it; then the state it carries from tick to tick is put back. No
-    // segments at all: a creature saved before its body was grown.
+    // pass derives from it; then the state it carries from tick to tick is put back. A
+    // creature in a list always has its body (growth follows its making at once).
     const std::uint32_t segments = in.u32();
     if (in.ranOut()) return "the file ends inside its body";
     const bool doomed = c->doomed;
@@ -148,7 +148,7 @@ std::string readWorld(ByteReader& in, World& staged) {
     std::vector<Creature*> list;
     list.reserve(count);
     for (Creature* c = staged.listHead; c != nullptr; c = c->next) list.push_back(c);
-    if (std::string p = checkList({list.begin(), list.end()}, partners, staged); !p.empty()) {
+    if (std::string p = checkList({list.begin(), list.end()}, partners); !p.empty()) {
         return p;
     }
     for (std::uint32_t i = 0; i < count; ++i) {

@@ -94,7 +94,7 @@ double moveReachPerTick(const WorldSettings& s) {
 // A dead test takes deadShrink off; a tick puts a dead body's size back to 0 before
 // lowering it, and between two ticks a body takes at most two tests per other creature
 // (in its own turn and in theirs) and one in the cull.
-constexpr double fewestSizeTests = 2.0 * maxCreatures + 4;
+constexpr double mostSizeTests = 2.0 * maxCreatures + 4;
 
 // The oscillator phase runs from 0 through a fixed set of values: up by 0.05 for 126
 // ticks, then around a cycle of 252 values for ever.
@@ -262,7 +262,7 @@ std::string checkCreature(const Creature& c, const World& w) {
         outside("swing", std::fabs(c.swing), 0.0, 360 + ticks * 201 * turn),
         outside("turnRate", c.turnRate, driveLow, std::max<double>(s.initialTurn, driveHigh)),
         outside("turnDrive", c.turnDrive, driveLow, driveHigh),
-        outside("size", c.size, -deadShrink * fewestSizeTests, largest),
+        outside("size", c.size, -deadShrink * mostSizeTests, largest),
         outside("energy", c.energy, lowestEnergy, c.maxEnergy + feedingPerTick),
         outside("growth", c.growth, growthLow, c.maxGrowth + 20 * feedingPerTick),
         outside("growthRatio", c.growthRatio, growthLow / c.maxGrowth, 1.0),
@@ -319,8 +319,7 @@ std::string checkCreature(const Creature& c, const World& w) {
 }
 
 std::string checkList(const std::vector<const Creature*>& list,
-                      const std::vector<std::int32_t>& partners, const World& w) {
-    (void)w;
+                      const std::vector<std::int32_t>& partners) {
     const std::size_t count = list.size();
     for (std::size_t i = 0; i < count; ++i) {
         const Lineage& l = list[i]->lineage;

@@ -41,6 +41,6 @@ std::string checkCreature(const Creature& creature, const World& world);
 // a parent still in the list, and partner links (`partners[i]`, -1 for none) that name
 // another creature of the list.
 std::string checkList(const std::vector<const Creature*>& list,
-                      const std::vector<std::int32_t>& partners, const World& world);
+                      const std::vector<std::int32_t>& partners);
 
 } // namespace kanimo
