@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libbenchmark-dev libpng-dev zlib1g-dev
   # kanimo-sim --record writes SQLite; the sqlite3 shell reads it (README)
   libsqlite3-dev sqlite3
+  # the fuzz targets: clang with libFuzzer and its sanitizer runtimes
+  clang libclang-rt-14-dev
   qt6-base-dev
   # kanimo-sim --video: H.264 (libx264) and VP9 (libvpx) come with Debian's libavcodec
   libavcodec-dev libavformat-dev libswscale-dev

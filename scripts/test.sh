@@ -35,6 +35,9 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir "$asan" --output-on-failure -j2
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
+echo "== fuzz targets"
+"$root/scripts/fuzz.sh" 20000
+
 if [ -x "$root/tests/e2e/window_e2e.sh" ]; then
   echo "== window, end to end"
   "$root/tests/e2e/window_e2e.sh" "$release/src/app/kanimo" "$root/artifacts"

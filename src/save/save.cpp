@@ -108,11 +108,10 @@ std::string readCreature(ByteReader& in, World& staged, std::int32_t& partner) {
     if (std::string p = checkGenome(c->genome); !p.empty()) return p;
 
     // The body is grown again from the genome, which gives its shape and what the limb
-    // pass derives from it; then the state it carries from tick to tick is put back. No
-    // segments at all: a creature saved before its body was grown.
+    // pass derives from it; then the state it carries from tick to tick is put back. A
+    // creature in a list always has its body (growth follows its making at once).
     const std::uint32_t segments = in.u32();
     if (in.ranOut()) return "the file ends inside its body";
-    if (segments == 0) return checkCreature(*c, staged);
     const bool doomed = c->doomed;
     const Genome genome = c->genome;
     growBody(staged.settings, *c, genome);
@@ -146,11 +145,10 @@ std::string readWorld(ByteReader& in, World& staged) {
         }
     }
     const std::vector<Creature*>& list = staged.creatures.inOrder();
+    if (std::string p = checkList({list.begin(), list.end()}, partners); !p.empty()) {
+        return p;
+    }
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (partners[i] < -1 || partners[i] >= static_cast<std::int64_t>(count)) {
-            return "creature " + std::to_string(i) + ": its partner " +
-                   std::to_string(partners[i]) + " is not in the list";
-        }
         list[i]->partner = partners[i] < 0 ? nullptr : list[partners[i]];
     }
     return {};

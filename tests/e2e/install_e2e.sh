@@ -50,6 +50,16 @@ installed=$("$bin/kanimo-sim" --seed 1 --steps 100 --dump) || fail "the installe
 [[ "$installed" == "step 100 "* ]] || fail "the installed kanimo-sim printed: ${installed:0:200}"
 [ "$installed" = "$("$build/tools/kanimo-sim" --seed 1 --steps 100 --dump)" ] ||
     fail "the installed kanimo-sim and the build tree's disagree"
+# A file that holds a world no run reaches: both programs refuse it with the same one line.
+unreachable="$(dirname "$0")/unreachable.sav"
+sim_line=$("$bin/kanimo-sim" --load "$unreachable" --steps 1 2>&1 >/dev/null)
+[ $? -eq 2 ] || fail "kanimo-sim --load of a world no run reaches did not end with status 2"
+window_line=$("$bin/kanimo" --load "$unreachable" 2>&1 >/dev/null)
+[ $? -eq 2 ] || fail "kanimo --load of a world no run reaches did not end with status 2"
+[[ "$sim_line" == "kanimo-sim: cannot load '"*"': creature 0: phaseSeed "* ]] ||
+    fail "kanimo-sim said: $sim_line"
+[ "${window_line#kanimo: }" = "${sim_line#kanimo-sim: }" ] ||
+    fail "the window program said \"$window_line\", kanimo-sim \"$sim_line\""
 
 # --- the Python module, where it was built: Debian's interpreter finds it in dist-packages --
 pydir="$stage/usr/lib/python3/dist-packages"

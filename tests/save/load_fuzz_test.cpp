@@ -107,7 +107,6 @@ TEST(LoadFuzz, EveryDamagedFileLoadsWholeOrIsRefusedInOneLine) {
     picture.setSize(601, 601);
     int loaded = 0;
     int refused = 0;
-    int outgrown = 0;
     for (int i = 0; i < 3000; ++i) {
         std::string bytes = bases[i % std::size(bases)];
         for (int n = 1 + gen() % 3; n > 0; --n) mutate(bytes, gen);
@@ -127,18 +126,15 @@ TEST(LoadFuzz, EveryDamagedFileLoadsWholeOrIsRefusedInOneLine) {
         ++loaded;
         for (int k = 0; k < 3; ++k) takeStep(world, k == 1 ? StepKind::fast : StepKind::world);
         composeFrame(picture, world, i % 2 == 0);
-        // What the steps made saves and loads again like any world (or, taken out of
-        // bounds by them, is refused in one line).
+        // The loader takes only worlds the rules can reach, and steps keep a world so:
+        // what the steps made saves and loads again like any world.
         World reloaded;
-        if (!loadWorld(encodeWorld(world, extra), reloaded, extra, error)) {
-            ASSERT_EQ(error.find('\n'), std::string::npos) << i << ": " << error;
-            ++outgrown;
-        }
+        ASSERT_TRUE(loadWorld(encodeWorld(world, extra), reloaded, extra, error))
+            << i << ": " << error;
     }
     // Both ways out are taken often, or the mutations test nothing.
-    EXPECT_GT(loaded, 300);
+    EXPECT_GT(loaded, 150);
     EXPECT_GT(refused, 300);
-    EXPECT_LT(outgrown, loaded / 20);
 }
 
 } // namespace

@@ -72,44 +72,65 @@ TEST(SaveResume, GoesOnBitForBitAsTheUnbrokenRun) {
     }
 }
 
-// States no run of a few steps reaches: a body not grown yet, a doomed body, partners,
-// a marked creature, a world that lost its last creature and waits for its refill.
-TEST(SaveResume, HandMadeStatesComeBackWhole) {
-    World world;
-    Creature& bodiless = testing::addBodiless(world, Vec2(100, 100), 30);
-    Genome doomedGenome = testing::uniformGenome({3, 2}, 45, 1);
-    doomedGenome.kinds[1][1] = -1;
-    Creature& doomed = testing::addCreature(world, Vec2(300, 300), doomedGenome);
-    Creature& marked =
-        testing::addCreature(world, Vec2(500, 100), testing::uniformGenome({13}, 360, 3));
-    marked.marked = true;
-    bodiless.partner = &marked;
-    marked.partner = &bodiless;
-    doomed.partner = &doomed;
-    const std::string saved = encodeWorld(world);
-
+// A world that has lost its last creature and waits for its refill comes back whole.
+TEST(SaveResume, AnEmptyWorldComesBackAndIsSeededAgain) {
+    World empty;
+    empty.population = 0;
     World loaded;
     std::vector<SaveSection> extra;
     std::string error;
-    ASSERT_TRUE(loadWorld(saved, loaded, extra, error)) << error;
-    EXPECT_EQ(encodeWorld(loaded), saved);
-    ASSERT_EQ(loaded.creatures.size(), 3);
-    const Creature* first = loaded.creatures.head();
-    EXPECT_EQ(first->body.firstLimb(), nullptr);
-    EXPECT_EQ(first->partner, loaded.creatures.tail());
-    EXPECT_TRUE(first->next->doomed);
-    EXPECT_EQ(loaded.creatures.tail()->next, nullptr);
-    run(loaded, StepKind::world, 1); // culls the doomed one, then refills
-    EXPECT_EQ(loaded.creatures.size(), 2 + loaded.settings.refillCount);
-    EXPECT_FALSE(loaded.creatures.head()->next->doomed);
-
-    World empty;
-    empty.population = 0;
     ASSERT_TRUE(loadWorld(encodeWorld(empty), loaded, extra, error)) << error;
     EXPECT_EQ(loaded.creatures.head(), nullptr);
     EXPECT_EQ(loaded.creatures.tail(), nullptr);
     run(loaded, StepKind::world, 1); // seeds a new world
     EXPECT_EQ(loaded.creatures.size(), loaded.settings.initialPopulation);
+}
+
+// States that no run reaches, each one change to a real world, are refused with a reason
+// that names the field, and the world being loaded into is kept.
+TEST(SaveResume, StatesNoRunReachesAreRefused) {
+    struct Case {
+        const char* reason;
+        void (*change)(World&);
+    };
+    const Case cases[] = {
+        {"segments saved", [](World& w) { testing::addBodiless(w, Vec2(100, 100)); }},
+        {"kind", [](World& w) { w.creatures.head()->genome.kinds[0][0] = -1; }},
+        {"row has ended",
+         [](World& w) {
+             w.creatures.head()->genome.angles[6][12] = 10;
+             w.creatures.head()->genome.kinds[6][12] = 0;
+         }},
+        {"marked", [](World& w) { w.creatures.head()->marked = true; }},
+        {"partner", [](World& w) { w.creatures.head()->partner = w.creatures.head(); }},
+        {"phaseSeed", [](World& w) { w.creatures.head()->phaseSeed = 1.7e308; }},
+        {"phaseSeed", [](World& w) { w.creatures.head()->phaseSeed = 12.5; }},
+        {"phase", [](World& w) { w.creatures.head()->phase = 1.0; }},
+        {"maxEnergy", [](World& w) { w.creatures.head()->maxEnergy = 1e-300; }},
+        {"id", [](World& w) { w.creatures.head()->lineage.id = 0; }},
+        {"parent id", [](World& w) { w.creatures.tail()->lineage.parentId = w.creatures.tail()->lineage.id; }},
+        {"does not follow", [](World& w) { w.creatures.tail()->lineage.id = w.creatures.head()->lineage.id; }},
+        {"generation", [](World& w) { w.creatures.head()->lineage.generation = 3; }},
+        {"heading", [](World& w) { w.creatures.head()->heading = 1e15; }},
+        {"segment x", [](World& w) { w.creatures.head()->body.segments()[1].pos.x = 1e18; }},
+        {"segment reach", [](World& w) { w.creatures.head()->body.segments()[1].reach = 7; }},
+        {"lifeLeft", [](World& w) { w.creatures.head()->lifeLeft = w.settings.lifespan + 1.0; }},
+    };
+    World kept;
+    seeded(kept, 4);
+    const std::string before = encodeWorld(kept);
+    for (const Case& c : cases) {
+        World world;
+        seeded(world, 3);
+        run(world, StepKind::world, 30);
+        if (c.reason == std::string("generation")) world.creatures.head()->lineage.parentId = 0;
+        c.change(world);
+        std::vector<SaveSection> extra;
+        std::string error;
+        EXPECT_FALSE(loadWorld(encodeWorld(world), kept, extra, error)) << c.reason;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << c.reason << ": " << error;
+        EXPECT_TRUE(encodeWorld(kept) == before) << c.reason;
+    }
 }
 
 TEST(SaveResume, ALaterFormatIsRefusedAndTheWorldKept) {
