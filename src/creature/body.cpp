@@ -95,15 +95,6 @@ Body::Body(const Genome& genome, Vec2 centre, double bodySize, double limbSizeFa
     prepare();
 }
 
-LimbEffects Body::effects() const {
-    const Header& h = header();
-    const double* speed = tables() + 3 * h.angleCount;
-    const double* drive = speed + h.terms;
-    const double* energy = drive + h.terms;
-    const double* growth = energy + h.boosts;
-    return LimbEffects{speed, drive, h.terms, energy, growth, h.boosts};
-}
-
 void Body::prepare() {
     Header& h = header();
     std::span<Segment> body = segments();

@@ -80,7 +80,14 @@ class Body {
     // The swing the cosines and sines were taken for; NaN when none was yet.
     double& trigSwing() { return header().trigSwing; }
     LimbRest& rest() { return header().rest; }
-    LimbEffects effects() const;
+    LimbEffects effects() const {
+        const Header& h = header();
+        const double* speed = tables() + 3 * h.angleCount;
+        const double* drive = speed + h.terms;
+        const double* energy = drive + h.terms;
+        const double* growth = energy + h.boosts;
+        return LimbEffects{speed, drive, h.terms, energy, growth, h.boosts};
+    }
 
     // Works out the angle table and the effect terms anew, as growth does; code that
     // changes the angles, kinds or depths of a grown body calls it afterwards.

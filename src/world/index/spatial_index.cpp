@@ -37,6 +37,7 @@ bool SpatialIndex::LimbBox::mayReach(double refX, double refY, double radius) co
 
 void SpatialIndex::beginPass(const std::vector<Creature*>& order, int worldSize) {
     order_ = &order;
+    creatures_ = order.data();
     const int n = static_cast<int>(order.size());
     refX_.resize(n);
     refY_.resize(n);
@@ -78,6 +79,7 @@ void SpatialIndex::beginPass(const std::vector<Creature*>& order, int worldSize)
 }
 
 void SpatialIndex::appended() {
+    creatures_ = order_->data(); // the list's array may have moved as it grew
     while (size() < static_cast<int>(order_->size())) {
         refX_.push_back(0);
         refY_.push_back(0);

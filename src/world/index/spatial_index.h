@@ -31,7 +31,7 @@ class SpatialIndex {
   public:
     void beginPass(const std::vector<Creature*>& order, int worldSize);
     int size() const { return static_cast<int>(refX_.size()); }
-    Creature& creature(int index) const { return *(*order_)[index]; }
+    Creature& creature(int index) const { return *creatures_[index]; }
     int firstVisit(int turn);
     int nextVisit(int turn, int visited, bool contact);
     bool limbsMayReach(int turn, int visit) const;
@@ -62,6 +62,7 @@ class SpatialIndex {
     void prefetchTurnsAhead(int turn, int part) const;
 
     const std::vector<Creature*>* order_ = nullptr;
+    Creature* const* creatures_ = nullptr; // order_'s array, as of the last append
     std::vector<double> refX_; // reference point: centre less half the size
     std::vector<double> refY_;
     std::vector<double> nearRadius_;  // size x 3
