@@ -1,0 +1,79 @@
+#include "lab/lab_world.h"
+
+#include <vector>
+
+#include "report/resume.h"
+#include "save/save.h"
+#include "world/population.h"
+
+namespace kanimo {
+
+void LabWorld::Watcher::born(const Creature& creature, const Creature* parent) {
+    (void)parent;
+    owner_.lives_.born(creature, owner_.world_.stepCount);
+    owner_.ancestry_.born(creature);
+}
+
+void LabWorld::Watcher::died(const Creature& creature, DeathCause cause) {
+    (void)cause;
+    owner_.lives_.died(creature, owner_.world_.stepCount);
+    owner_.ancestry_.died(creature);
+    ++owner_.deathsInStep_;
+}
+
+void LabWorld::Watcher::removed(const Creature& creature) {
+    owner_.lives_.removed(creature, owner_.world_.stepCount);
+}
+
+LabWorld::LabWorld(const WorldSettings& settings) : world_(settings) {}
+
+void LabWorld::seed(std::uint32_t seed) {
+    seed_ = seed;
+    world_.rng.srand(seed);
+    seedWorld(world_, &watcher_);
+    StepReport report;
+    report.births = listLength(world_);
+    afterStep(report, true);
+}
+
+std::string LabWorld::load(const std::string& path) {
+    RunContinuation run;
+    std::optional<std::string> ancestry;
+    if (std::string problem = loadRun(path, world_, run, ancestry); !problem.empty()) {
+        return problem;
+    }
+    seed_ = run.seed;
+    lastStep_ = run.lastStep;
+    lives_.adopt(world_);
+    if (ancestry) {
+        if (std::string problem = ancestry_.deserialize(*ancestry); !problem.empty()) {
+            return "cannot load '" + path + "': " + problem;
+        }
+    } else {
+        ancestry_.adoptLiving(world_);
+    }
+    // The saved step is in the chart of the run that saved it; this one starts after it.
+    census_ = takeCensus(world_);
+    return {};
+}
+
+StepReport LabWorld::step() {
+    const StepReport report = worldStep(world_, &watcher_);
+    afterStep(report, true);
+    return report;
+}
+
+void LabWorld::afterStep(const StepReport& report, bool charted) {
+    ancestry_.endStep();
+    census_ = takeCensus(world_);
+    if (charted) plot_.add(world_.stepCount, census_, report.births, deathsInStep_);
+    deathsInStep_ = 0;
+    lastStep_ = report;
+}
+
+std::string LabWorld::saveBytes() const {
+    return encodeWorld(world_,
+                       runSections(RunContinuation{lastStep_, seed_}, ancestry_.serialize()));
+}
+
+} // namespace kanimo
