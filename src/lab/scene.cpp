@@ -136,6 +136,14 @@ void drawScene(Picture& picture, const Scene& scene, const ViewMapping& m, int m
     picture.setOrigin(savedX, savedY);
 }
 
+void drawView(Picture& picture, const Scene& scene, bool plain, const ViewMapping& mapping,
+              Colour outside) {
+    drawBackdrop(picture, scene.worldSize, plain, mapping, outside);
+    drawScene(picture, scene, mapping);
+    // Shapes past the world's edge are cut there, as the whole frame cuts them.
+    coverOutsideFrame(picture, scene.worldSize, mapping, outside);
+}
+
 void drawBackdrop(Picture& picture, int worldSize, bool plain, const ViewMapping& m,
                   Colour outside) {
     const int width = picture.width();
@@ -179,7 +187,19 @@ void drawBackdrop(Picture& picture, int worldSize, bool plain, const ViewMapping
             y = end;
         }
     }
-    // Everything beyond the frame.
+    coverOutsideFrame(picture, worldSize, m, outside);
+}
+
+void coverOutsideFrame(Picture& picture, int worldSize, const ViewMapping& m, Colour outside) {
+    const int width = picture.width();
+    const int height = picture.height();
+    const int frameEnd = static_cast<int>(std::ceil((worldSize + 1) * m.zoom));
+    const int left = std::clamp(-m.offsetX, 0, width);
+    const int top = std::clamp(-m.offsetY, 0, height);
+    const int right = std::clamp(frameEnd - m.offsetX, left, width);
+    const int bottom = std::clamp(frameEnd - m.offsetY, top, height);
+    picture.setOrigin(0, 0);
+    picture.setPenStyle(PenStyle::Clear);
     picture.setBrushColour(outside);
     picture.rectangle(0, 0, width + 1, top + 1);
     picture.rectangle(0, bottom, width + 1, height + 1);

@@ -85,5 +85,11 @@ void drawScene(Picture& picture, const Scene& scene, const ViewMapping& mapping,
 // beyond the world's frame. At zoom 1 exactly the frame's background.
 void drawBackdrop(Picture& picture, int worldSize, bool plain, const ViewMapping& mapping,
                   Colour outside);
+void coverOutsideFrame(Picture& picture, int worldSize, const ViewMapping& mapping, Colour outside);
+
+// The view's picture: the backdrop, the scene over it, and `outside` beyond the frame. At
+// zoom 1, within the frame, exactly the whole frame's pixels moved by the offset.
+void drawView(Picture& picture, const Scene& scene, bool plain, const ViewMapping& mapping,
+              Colour outside);
 
 } // namespace kanimo

@@ -130,8 +130,11 @@ void WorldView::render() {
         image_ = QImage(width(), height(), QImage::Format_RGBX8888);
     }
     if (picture_.width() == 0) return;
-    drawBackdrop(picture_, worldSize_, plain_, mapping_, outsideColour);
-    if (published_ && published_->drawn) drawScene(picture_, published_->scene, mapping_);
+    if (published_ && published_->drawn) {
+        drawView(picture_, published_->scene, plain_, mapping_, outsideColour);
+    } else {
+        drawBackdrop(picture_, worldSize_, plain_, mapping_, outsideColour);
+    }
     // The picture's colours are 0x00BBGGRR: red, green, blue in memory order, as this image
     // format has them, with the fourth byte to be set.
     const Colour* from = picture_.pixels();
