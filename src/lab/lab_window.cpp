@@ -92,7 +92,10 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
     connect(view_, &WorldView::creatureClicked, this, [this](std::uint64_t id) { select(id); });
     connect(inspector_, &InspectorPanel::selectRequested, this,
             [this](std::uint64_t id) { select(id); });
-    connect(inspector_, &InspectorPanel::followChanged, this, [this](bool) { refresh(); });
+    connect(inspector_, &InspectorPanel::followChanged, this, [this](bool on) {
+        followAction_->setChecked(on);
+        refresh();
+    });
 
     frameTimer_ = new QTimer(this);
     frameTimer_->setTimerType(Qt::PreciseTimer);
@@ -159,6 +162,10 @@ void LabWindow::makeActions() {
     drawAction_->setCheckable(true);
     drawAction_->setChecked(true);
     drawAction_->setToolTip(tr("Turn drawing off to let the world run as fast as it can"));
+    QAction* follow = add(viewMenu, tr("Follow the &selected creature"), QKeySequence(Qt::Key_C),
+                          [this](bool on) { inspector_->setFollowing(on); });
+    follow->setCheckable(true);
+    followAction_ = follow;
     QAction* clear = new QAction(tr("Clear the selection"), this);
     clear->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(clear, &QAction::triggered, this, [this] { select(0); });

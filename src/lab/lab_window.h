@@ -64,6 +64,7 @@ class LabWindow : public QMainWindow {
     QAction* stepAction_;
     QAction* drawAction_;
     QAction* plainAction_;
+    QAction* followAction_;
     QComboBox* speed_;
     QMenu* recentMenu_;
     QLabel* stepLabel_;

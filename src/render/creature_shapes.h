@@ -63,14 +63,14 @@ inline Colour bodyColour(const Creature& creature) {
 
 // The chain that starts at `segment`, tip first, the segment itself last. The recursion is
 // as deep as the chain is long: a head and at most 13 segments.
-template <typename Emit> void forEachChainShape(const Segment* segment, Emit& emit) {
+template <typename Out> void forEachChainShape(const Segment* segment, Out& out) {
     if (segment == nullptr) return;
-    forEachChainShape(segment->next(), emit);
-    emit(segmentShape(*segment));
+    forEachChainShape(segment->next(), out);
+    out(segmentShape(*segment));
 }
 
 // The life, growth and body circles, in that order.
-template <typename Emit> void forEachBodyShape(const Creature& creature, int lifespan, Emit& emit) {
+template <typename Out> void forEachBodyShape(const Creature& creature, int lifespan, Out& out) {
     const double x = creature.pos.x;
     const double y = creature.pos.y;
     const double s = creature.size;
@@ -82,7 +82,7 @@ template <typename Emit> void forEachBodyShape(const Creature& creature, int lif
     const double lifeRadius = s * 0.8 * 0.8 * 0.5;
     const double lifeDx = 5 * (-f * std::cos(a + 23));
     const double lifeDy = 5 * (-f * std::sin(a + 23));
-    emit(EllipseShape{x - lifeRadius + lifeDx, y - lifeRadius + lifeDy, x + lifeRadius + lifeDx,
+    out(EllipseShape{x - lifeRadius + lifeDx, y - lifeRadius + lifeDy, x + lifeRadius + lifeDx,
                       y + lifeRadius + lifeDy, life});
 
     // Growth: blue towards full growth.
@@ -90,22 +90,22 @@ template <typename Emit> void forEachBodyShape(const Creature& creature, int lif
     const double growthRadius = s * 0.8 * 0.5;
     const double growthDx = 5 * f * std::cos(a);
     const double growthDy = 5 * f * std::sin(a);
-    emit(EllipseShape{x - growthRadius + growthDx, y - growthRadius + growthDy,
+    out(EllipseShape{x - growthRadius + growthDx, y - growthRadius + growthDy,
                       x + growthRadius + growthDx, y + growthRadius + growthDy, growth});
 
     // Body: red by energy, or the fixed colour of a marked creature.
     const double bodyRadius = s * 0.5;
-    emit(EllipseShape{x - bodyRadius, y - bodyRadius, x + bodyRadius, y + bodyRadius,
+    out(EllipseShape{x - bodyRadius, y - bodyRadius, x + bodyRadius, y + bodyRadius,
                       bodyColour(creature)});
 }
 
 // Every shape of a creature in drawing order: its limbs, then its body.
-template <typename Emit>
-void forEachCreatureShape(const Creature& creature, int lifespan, Emit&& emit) {
+template <typename Out>
+void forEachCreatureShape(const Creature& creature, int lifespan, Out&& out) {
     for (const Segment* limb = creature.firstLimb; limb != nullptr; limb = limb->nextLimb()) {
-        forEachChainShape(limb, emit);
+        forEachChainShape(limb, out);
     }
-    forEachBodyShape(creature, lifespan, emit);
+    forEachBodyShape(creature, lifespan, out);
 }
 
 // Draws one shape as the picture's ellipse. Each bound is truncated on its own; a bound
