@@ -225,17 +225,21 @@ void InspectorPanel::showSelection(const Selection& s) {
     // The list is rebuilt only when it says something new, so a click on it is not lost.
     QStringList lines;
     for (const Kin& k : s.children) lines << kinText(k);
+    if (lines.isEmpty()) lines << tr("none yet");
     bool same = children_->count() == lines.size() && shownId_ == c.id;
     for (int i = 0; same && i < lines.size(); ++i) same = children_->item(i)->text() == lines[i];
     if (!same) {
         children_->clear();
-        if (s.children.empty()) children_->addItem(tr("none yet"));
-        for (std::size_t i = 0; i < s.children.size(); ++i) {
-            auto* item = new QListWidgetItem(lines[static_cast<int>(i)]);
-            item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(
-                                            s.children[i].inWorld ? s.children[i].id : 0));
-            if (!s.children[i].inWorld)
+        for (int i = 0; i < lines.size(); ++i) {
+            auto* item = new QListWidgetItem(lines[i]);
+            const bool selectable = i < static_cast<int>(s.children.size()) &&
+                                    s.children[static_cast<std::size_t>(i)].inWorld;
+            item->setData(Qt::UserRole,
+                          QVariant::fromValue<qulonglong>(
+                              selectable ? s.children[static_cast<std::size_t>(i)].id : 0));
+            if (!selectable) {
                 item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+            }
             children_->addItem(item);
         }
     }

@@ -110,6 +110,8 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
     stepper_->setSpeed(speedChoices[defaultSpeed].stepsPerSecond);
     stepper_->setView(view_->request());
     updateTitle();
+    statusBar()->showMessage(tr("Space runs the world, '.' takes one step. Click a creature to "
+                                "inspect it; the wheel zooms, dragging pans."));
 }
 
 LabWindow::~LabWindow() = default;

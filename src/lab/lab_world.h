@@ -40,6 +40,8 @@ class LabWorld {
     const World& world() const { return world_; }
     long long stepNumber() const { return world_.stepCount; }
     std::optional<std::uint32_t> seedNumber() const { return seed_; }
+    // The world after the last step as --stats and --plot count it (takeCensus), counted
+    // without reading every segment: a body's kinds are kept in the record of lives.
     const Census& census() const { return census_; }
     const PlotSeries& plot() const { return plot_; }
     const LifeRecord& lives() const { return lives_; }
@@ -57,6 +59,7 @@ class LabWorld {
     };
 
     void afterStep(const StepReport& report, bool charted);
+    void countWorld();
 
     World world_;
     std::optional<std::uint32_t> seed_;

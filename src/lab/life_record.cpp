@@ -18,9 +18,21 @@ LifeRecord::Life& LifeRecord::entry(std::uint64_t id) {
     return lives_[index];
 }
 
+namespace {
+
+void countKinds(const Creature& c, LifeRecord::Life& life) {
+    for (int i = 0; i < c.segmentCount; ++i) {
+        const int kind = static_cast<int>(c.segments[i].kind);
+        if (kind >= 0 && kind < 4) ++life.kinds[kind];
+    }
+}
+
+} // namespace
+
 void LifeRecord::born(const Creature& creature, std::int64_t step) {
     const Lineage& l = creature.lineage;
     Life& life = entry(l.id);
+    countKinds(creature, life);
     life.parentId = l.parentId;
     life.birthStep = step;
     life.generation = l.generation;
@@ -37,10 +49,11 @@ void LifeRecord::removed(const Creature& creature, std::int64_t step) {
     entry(creature.lineage.id).removedStep = step;
 }
 
-void LifeRecord::adopt(const World& world) {
+void LifeRecord::adopt(World& world) {
     forEachCreature(world, [this](const Creature& c) {
         const Lineage& l = c.lineage;
         Life& life = entry(l.id);
+        countKinds(c, life);
         life.parentId = l.parentId;
         life.birthStep = l.birthStep;
         life.generation = l.generation;
@@ -54,6 +67,10 @@ const LifeRecord::Life* LifeRecord::find(std::uint64_t id) const {
     if (lives_.empty() || id < firstId_ || id - firstId_ >= lives_.size()) return nullptr;
     const Life& life = lives_[id - firstId_];
     return life.birthStep < 0 ? nullptr : &life;
+}
+
+const LifeRecord::Life& LifeRecord::of(const Creature& creature) const {
+    return lives_[creature.lineage.id - firstId_];
 }
 
 std::vector<std::uint64_t> LifeRecord::childrenOf(std::uint64_t id) const {

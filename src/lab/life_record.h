@@ -24,16 +24,20 @@ class LifeRecord {
         std::int32_t generation = 0;
         DeathCause cause = DeathCause::none;
         bool mutated = false;
+        // Segments by kind (drag, bite, feed, propel): a body never changes once grown.
+        std::uint8_t kinds[4] = {0, 0, 0, 0};
     };
 
     void born(const Creature& creature, std::int64_t step);
     void died(const Creature& creature, std::int64_t step);
     void removed(const Creature& creature, std::int64_t step);
     // Takes in the creatures of a loaded world, as they are.
-    void adopt(const World& world);
+    void adopt(World& world);
 
     // Null for an id the record never saw.
     const Life* find(std::uint64_t id) const;
+    // Of a creature the record saw born or adopted.
+    const Life& of(const Creature& creature) const;
     // The ids of the lives whose parent is `id`, in order.
     std::vector<std::uint64_t> childrenOf(std::uint64_t id) const;
 

@@ -19,7 +19,7 @@ double trailMargin(const World& world) {
     return 14.0 * perTick + 2.0 * s.maxCreatureSize;
 }
 
-void buildScene(const World& world, const SceneRequest& request, Scene& scene) {
+void buildScene(World& world, const SceneRequest& request, Scene& scene) {
     scene.worldSize = world.settings.worldSize;
     scene.dots = request.dots;
     scene.creatures.clear();

@@ -68,7 +68,8 @@ struct ViewMapping {
 // are not looked at.
 double trailMargin(const World& world);
 
-void buildScene(const World& world, const SceneRequest& request, Scene& scene);
+// Reads the world between steps (its list's array may be made anew on the way).
+void buildScene(World& world, const SceneRequest& request, Scene& scene);
 
 // The creature drawn top-most at a world point: the last drawn shape that holds it (for a
 // dot, the nearest dot within `dotReach` world units). Nothing when no creature is there.

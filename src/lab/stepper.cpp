@@ -157,7 +157,7 @@ Selection Stepper::readSelection() {
     }
     if (id == 0) return lastSelection_ = Selection{};
     Selection s;
-    const World& world = world_->world();
+    World& world = world_->world();
     const LifeRecord& lives = world_->lives();
     if (lastSelection_.id == id) {
         s = lastSelection_;
@@ -202,7 +202,19 @@ Selection Stepper::readSelection() {
 }
 
 void Stepper::publish(bool fromThread) {
-    auto p = std::make_shared<Published>();
+    // A publication no one holds any more is filled anew: a big world's scene is megabytes,
+    // and memory taken afresh for every one costs the stepping time.
+    std::shared_ptr<Published> p;
+    for (std::shared_ptr<Published>& spare : spares_) {
+        if (spare.use_count() == 1) {
+            p = spare;
+            break;
+        }
+    }
+    if (!p) {
+        p = std::make_shared<Published>();
+        if (spares_.size() < 3) spares_.push_back(p);
+    }
     std::optional<SceneRequest> view;
     bool running = false;
     {
@@ -210,7 +222,7 @@ void Stepper::publish(bool fromThread) {
         view = view_;
         running = running_;
     }
-    const LabWorld& w = *world_;
+    LabWorld& w = *world_;
     p->serial = ++serial_;
     p->worldSerial = worldSerial_;
     p->step = w.stepNumber();
@@ -227,6 +239,7 @@ void Stepper::publish(bool fromThread) {
         countFrom_ = now;
     }
     p->stepsPerSecond = running ? stepsPerSecond_ : 0.0;
+    p->drawn = false;
     if (view && fromThread) {
         buildScene(w.world(), *view, p->scene);
         p->drawn = true;
@@ -237,7 +250,7 @@ void Stepper::publish(bool fromThread) {
     p->selection = fromThread ? readSelection() : Selection{};
     {
         std::lock_guard lock(mutex_);
-        latest_ = std::move(p);
+        latest_ = p;
     }
     published_.notify_all();
 }

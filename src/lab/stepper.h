@@ -113,6 +113,7 @@ class Stepper {
     std::optional<SceneRequest> view_;
     std::uint64_t selected_ = 0;
     std::shared_ptr<const Published> latest_;
+    std::vector<std::shared_ptr<Published>> spares_; // the thread's: publications to reuse
 
     // The thread's own.
     std::uint64_t serial_ = 0;

@@ -192,5 +192,32 @@ TEST(LabWorld, RecordsLivesAndKeepsTheLastCardOfTheGone) {
     EXPECT_GE(gone.removedStep, gone.card.deathStep);
 }
 
+// The Lab counts the world without reading every segment; its census is the one --stats
+// and --plot take, to the bit, after every step of runs that see refills, splits and
+// bites, in a default world and a wider, shorter-lived one.
+TEST(LabWorld, CountsTheWorldAsTheStatsDo) {
+    for (const int scale : {1, 2}) {
+        WorldSettings settings;
+        settings.worldSize *= scale;
+        settings.initialPopulation *= scale * scale;
+        settings.refillThreshold *= scale * scale;
+        settings.refillCount *= scale * scale;
+        if (scale == 2) settings.lifespan = 900;
+        LabWorld lab(settings);
+        lab.seed(11);
+        for (int i = 0; i < (scale == 1 ? 4000 : 800); ++i) {
+            lab.step();
+            const Census expected = takeCensus(lab.world());
+            const Census& got = lab.census();
+            ASSERT_EQ(got.length, expected.length) << "step " << lab.stepNumber();
+            ASSERT_EQ(got.living, expected.living) << "step " << lab.stepNumber();
+            ASSERT_EQ(got.livingSegments, expected.livingSegments) << "step " << lab.stepNumber();
+            ASSERT_EQ(got.meanSize, expected.meanSize) << "step " << lab.stepNumber();
+            ASSERT_EQ(got.meanEnergy, expected.meanEnergy) << "step " << lab.stepNumber();
+            for (int k = 0; k < 4; ++k) ASSERT_EQ(got.kindShare[k], expected.kindShare[k]);
+        }
+    }
+}
+
 } // namespace
 } // namespace kanimo

@@ -33,7 +33,7 @@ constexpr Colour outside = 0x00123456;
 // beyond the frame it is the outside colour.
 TEST(Scene, AtActualSizeTheViewIsTheFramesPixels) {
     GrownWorld grown(2, 5, 400);
-    const World& w = grown.world;
+    World& w = grown.world;
     const int side = w.settings.worldSize + 1;
     Random pick;
     pick.srand(9);
@@ -73,7 +73,7 @@ TEST(Scene, AtActualSizeTheViewIsTheFramesPixels) {
 // world, in drawing order, finds drawn last there.
 TEST(Scene, PickingFindsTheTopMostShapeOfAllShapes) {
     GrownWorld grown(1, 3, 250);
-    const World& w = grown.world;
+    World& w = grown.world;
     Scene scene;
     buildScene(w, SceneRequest{0, 0, 600, 600, false}, scene);
     Random pick;
