@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace kanimo {
 
@@ -47,7 +48,7 @@ double niceTop(double v) {
 
 ChartPanel::ChartPanel(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
-    setMinimumSize(260, 300);
+    setMinimumSize(260, 160);
 }
 
 void ChartPanel::setSeries(const std::vector<PlotSeries::Window>& windows, long long windowSteps) {
@@ -56,23 +57,32 @@ void ChartPanel::setSeries(const std::vector<PlotSeries::Window>& windows, long 
     update();
 }
 
+// The three panels side by side in a wide dock, one above the other in a tall one.
 QRectF ChartPanel::plotArea(int panel) const {
-    const double h = (height() - readoutHeight) / panels;
-    const double top = readoutHeight + panel * h + titleHeight;
-    return QRectF(leftMargin, top, width() - leftMargin - rightMargin,
-                  h - titleHeight - axisHeight);
+    const bool sideBySide = width() > height() * 1.6;
+    const double cellWidth = sideBySide ? static_cast<double>(width()) / panels : width();
+    const double cellHeight =
+        sideBySide ? height() - readoutHeight : (height() - readoutHeight) / panels;
+    const double left = sideBySide ? panel * cellWidth : 0.0;
+    const double top = readoutHeight + (sideBySide ? 0.0 : panel * cellHeight);
+    return QRectF(left + leftMargin, top + titleHeight, cellWidth - leftMargin - rightMargin,
+                  cellHeight - titleHeight - axisHeight);
 }
 
-int ChartPanel::windowAt(double x) const {
+int ChartPanel::windowAt(QPointF at) const {
     if (windows_.empty()) return -1;
-    const QRectF area = plotArea(0);
-    if (x < area.left() || x > area.right()) return -1;
-    const int n = static_cast<int>(windows_.size());
-    return std::clamp(static_cast<int>((x - area.left()) / area.width() * n), 0, n - 1);
+    for (int panel = 0; panel < panels; ++panel) {
+        const QRectF area = plotArea(panel);
+        if (at.x() < area.left() || at.x() > area.right()) continue;
+        if (at.y() < area.top() - titleHeight || at.y() > area.bottom() + axisHeight) continue;
+        const int n = static_cast<int>(windows_.size());
+        return std::clamp(static_cast<int>((at.x() - area.left()) / area.width() * n), 0, n - 1);
+    }
+    return -1;
 }
 
 void ChartPanel::mouseMoveEvent(QMouseEvent* event) {
-    const int at = windowAt(event->position().x());
+    const int at = windowAt(event->position());
     if (at != hover_) {
         hover_ = at;
         update();
@@ -94,13 +104,18 @@ void ChartPanel::paintEvent(QPaintEvent*) {
     p.setFont(small);
 
     const int n = static_cast<int>(windows_.size());
-    const char* const titles[panels] = {
-        "Creatures: living, dead (band: fewest to most in a window)",
-        "Births and deaths per step, by window", "Share of each segment kind among the living"};
-    double tops[panels] = {1.0, 1.0, 1.0};
-    for (const PlotSeries::Window& w : windows_) {
+    const char* const titles[panels] = {"Living (red) and dead (grey; band: fewest to most)",
+                                        "Births (green, up) and deaths (orange, down) a step",
+                                        "Share of each segment kind, living"};
+    double tops[panels] = {1.0, 0.1, 1.0};
+    for (std::size_t i = 0; i < windows_.size(); ++i) {
+        const PlotSeries::Window& w = windows_[i];
         tops[0] = std::max({tops[0], perStep(w.living, w), static_cast<double>(w.deadMost)});
-        tops[1] = std::max({tops[1], perStep(w.births, w), perStep(w.deaths, w)});
+        // The first window holds a seeding's births, which would flatten all the rest: its
+        // bar may run off the scale.
+        if (i > 0 || windows_.size() == 1) {
+            tops[1] = std::max({tops[1], perStep(w.births, w), perStep(w.deaths, w)});
+        }
     }
     tops[0] = niceTop(tops[0]);
     tops[1] = niceTop(tops[1]);
@@ -108,16 +123,19 @@ void ChartPanel::paintEvent(QPaintEvent*) {
     for (int panel = 0; panel < panels; ++panel) {
         const QRectF a = plotArea(panel);
         p.setPen(text);
-        p.drawText(QRectF(4, a.top() - titleHeight, width() - 8, titleHeight),
+        p.drawText(QRectF(a.left() - leftMargin + 4, a.top() - titleHeight,
+                          a.width() + leftMargin - 8, titleHeight),
                    Qt::AlignLeft | Qt::AlignVCenter, tr(titles[panel]));
         p.setPen(QPen(palette().color(QPalette::Mid), 1));
         p.drawRect(a);
         const QString top = panel == 2 ? QString("100%") : QString::number(tops[panel]);
+        const QString bottom = panel == 1 ? QString::number(tops[panel]) : QString("0");
+        const double labelLeft = a.left() - leftMargin;
         p.setPen(text);
-        p.drawText(QRectF(0, a.top() - 6, leftMargin - 4, 12), Qt::AlignRight | Qt::AlignVCenter,
-                   top);
-        p.drawText(QRectF(0, a.bottom() - 6, leftMargin - 4, 12), Qt::AlignRight | Qt::AlignVCenter,
-                   "0");
+        p.drawText(QRectF(labelLeft, a.top() - 6, leftMargin - 4, 12),
+                   Qt::AlignRight | Qt::AlignVCenter, top);
+        p.drawText(QRectF(labelLeft, a.bottom() - 6, leftMargin - 4, 12),
+                   Qt::AlignRight | Qt::AlignVCenter, bottom);
         if (n == 0) continue;
         const double slot = a.width() / n;
         auto xAt = [&](int i) { return a.left() + (i + 0.5) * slot; };
@@ -148,20 +166,25 @@ void ChartPanel::paintEvent(QPaintEvent*) {
             p.setPen(QPen(livingColour, 1.8));
             p.drawPolyline(living);
         } else if (panel == 1) {
-            // Births in the left half of a window's slot, deaths in the right: never over
-            // one another.
+            // Births up from the middle line, deaths down from it: never over one another,
+            // however narrow a window's slot. A bar is at least a pixel wide.
             p.setPen(Qt::NoPen);
-            const double bar = std::max(slot * 0.45, 0.5);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            const double middle = a.top() + a.height() / 2;
+            const double half = a.height() / 2;
+            const double bar = std::max(slot, 1.0);
             for (int i = 0; i < n; ++i) {
                 const double x = a.left() + i * slot;
-                const double b = perStep(windows_[i].births, windows_[i]);
-                const double d = perStep(windows_[i].deaths, windows_[i]);
+                const double b = std::min(perStep(windows_[i].births, windows_[i]), tops[1]);
+                const double d = std::min(perStep(windows_[i].deaths, windows_[i]), tops[1]);
                 p.setBrush(birthColour);
-                p.drawRect(QRectF(x, yAt(b, tops[1]), bar, a.bottom() - yAt(b, tops[1])));
+                p.drawRect(QRectF(x, middle - b / tops[1] * half, bar, b / tops[1] * half));
                 p.setBrush(deathColour);
-                p.drawRect(
-                    QRectF(x + slot * 0.5, yAt(d, tops[1]), bar, a.bottom() - yAt(d, tops[1])));
+                p.drawRect(QRectF(x, middle, bar, d / tops[1] * half));
             }
+            p.setPen(QPen(palette().color(QPalette::Mid), 1));
+            p.drawLine(QPointF(a.left(), middle), QPointF(a.right(), middle));
+            p.setRenderHint(QPainter::Antialiasing);
         } else {
             for (int k = 0; k < 4; ++k) {
                 QPolygonF line;
@@ -219,16 +242,14 @@ void ChartPanel::paintEvent(QPaintEvent*) {
                                       .arg(n)
                                       .arg(windowSteps_);
         p.drawText(readout, Qt::AlignLeft | Qt::AlignTop, legend);
-        // Swatches for the kinds, beside the third panel's title.
-        const QRectF a = plotArea(2);
-        double x = width() - rightMargin;
-        for (int k = 3; k >= 0; --k) {
+        // Swatches for the kinds, after the legend line.
+        double x = readout.left() + p.fontMetrics().horizontalAdvance(legend) + 16;
+        for (int k = 0; k < 4; ++k) {
             const QString name = QString::fromLatin1(kindNames[k]);
-            const double w = p.fontMetrics().horizontalAdvance(name) + 16;
-            x -= w;
-            p.fillRect(QRectF(x, a.top() - titleHeight + 4, 8, 8), kindColours[k]);
-            p.drawText(QRectF(x + 10, a.top() - titleHeight, w, titleHeight),
-                       Qt::AlignLeft | Qt::AlignVCenter, name);
+            p.fillRect(QRectF(x, readout.top() + 4, 8, 8), kindColours[k]);
+            p.drawText(QRectF(x + 11, readout.top(), 80, 16), Qt::AlignLeft | Qt::AlignVCenter,
+                       name);
+            x += p.fontMetrics().horizontalAdvance(name) + 22;
         }
     }
 }

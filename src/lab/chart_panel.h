@@ -15,7 +15,7 @@ class ChartPanel : public QWidget {
   public:
     explicit ChartPanel(QWidget* parent = nullptr);
     void setSeries(const std::vector<PlotSeries::Window>& windows, long long windowSteps);
-    QSize sizeHint() const override { return QSize(420, 420); }
+    QSize sizeHint() const override { return QSize(800, 260); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -23,7 +23,7 @@ class ChartPanel : public QWidget {
     void leaveEvent(QEvent* event) override;
 
   private:
-    int windowAt(double x) const;
+    int windowAt(QPointF at) const;
     QRectF plotArea(int panel) const;
 
     std::vector<PlotSeries::Window> windows_;

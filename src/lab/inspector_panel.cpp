@@ -73,6 +73,9 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     state_->setWordWrap(true);
     layout->addWidget(state_);
 
+    details_ = new QWidget;
+    auto* detailsLayout = new QVBoxLayout(details_);
+    detailsLayout->setContentsMargins(0, 0, 0, 0);
     auto* form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignLeft);
     for (int i = 0; i < 13; ++i) {
@@ -80,11 +83,11 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
         values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(tr(valueNames[i]) + ":", values_[i]);
     }
-    layout->addLayout(form);
+    detailsLayout->addLayout(form);
 
     auto* genomeTitle = new QLabel(tr("Genome (a row a limb; drag, bite, feed, propel):"));
     genomeTitle->setWordWrap(true);
-    layout->addWidget(genomeTitle);
+    detailsLayout->addWidget(genomeTitle);
     auto* legend = new QHBoxLayout;
     const char* kinds[] = {"drag", "bite", "feed", "propel"};
     for (int k = 0; k < 4; ++k) {
@@ -95,14 +98,14 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
         legend->addWidget(swatch);
     }
     legend->addStretch();
-    layout->addLayout(legend);
+    detailsLayout->addLayout(legend);
     genome_ = new GenomeView;
-    layout->addWidget(genome_);
+    detailsLayout->addWidget(genome_);
     genomeText_ = new QLabel;
     genomeText_->setWordWrap(true);
     genomeText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     genomeText_->setStyleSheet("QLabel { font-family: monospace; }");
-    layout->addWidget(genomeText_);
+    detailsLayout->addWidget(genomeText_);
 
     auto* buttons = new QHBoxLayout;
     follow_ = new QPushButton(tr("&Follow"));
@@ -113,14 +116,19 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     buttons->addWidget(follow_);
     buttons->addWidget(parent_);
     buttons->addStretch();
-    layout->addLayout(buttons);
+    detailsLayout->addLayout(buttons);
     parentState_ = new QLabel;
     parentState_->setWordWrap(true);
-    layout->addWidget(parentState_);
-    layout->addWidget(new QLabel(tr("Children (click one still in the world to select it):")));
+    detailsLayout->addWidget(parentState_);
+    auto* childrenTitle = new QLabel(tr("Children (click one still in the world to select it):"));
+    childrenTitle->setWordWrap(true);
+    detailsLayout->addWidget(childrenTitle);
     children_ = new QListWidget;
     children_->setMinimumHeight(60);
-    layout->addWidget(children_, 1);
+    children_->setWordWrap(true);
+    detailsLayout->addWidget(children_, 1);
+    layout->addWidget(details_, 1);
+    layout->addStretch();
 
     connect(follow_, &QPushButton::toggled, this, &InspectorPanel::followChanged);
     connect(parent_, &QPushButton::clicked, this, [this] {
@@ -158,7 +166,8 @@ void InspectorPanel::showSelection(const Selection& s) {
     const CreatureCard& c = s.card;
     const bool shown = s.id != 0 && c.id != 0;
     if (s.id == 0) {
-        state_->setText(tr("Click a creature in the world to inspect it."));
+        state_->setText(tr("Click a creature in the world to inspect it: its values, its genome "
+                           "and its family. Follow keeps it in the middle of the view."));
     } else if (!shown) {
         state_->setText(tr("Creature #%1 is not in the world.").arg(s.id));
     } else if (c.deathStep < 0) {
@@ -176,6 +185,7 @@ void InspectorPanel::showSelection(const Selection& s) {
                             .arg(causeName(c.cause))
                             .arg(s.removedStep));
     }
+    details_->setVisible(shown);
     if (!shown) {
         for (QLabel* v : values_) v->clear();
         genome_->setGenome(nullptr);

@@ -45,6 +45,7 @@ class InspectorPanel : public QWidget {
 
   private:
     QLabel* state_;
+    QWidget* details_;
     QLabel* values_[13];
     GenomeView* genome_;
     QLabel* genomeText_;

@@ -67,9 +67,16 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
     auto* chartDock = new QDockWidget(tr("Charts"), this);
     chartDock->setObjectName("charts");
     chartDock->setWidget(charts_);
-    addDockWidget(Qt::RightDockWidgetArea, chartDock);
-    tabifyDockWidget(inspectorDock, chartDock);
-    inspectorDock->raise();
+    addDockWidget(Qt::BottomDockWidgetArea, chartDock);
+    // The inspector takes the whole right side, the charts the bottom under the view.
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    // Docks take their sizes once the window is laid out.
+    QTimer::singleShot(0, this, [this, chartDock, inspectorDock] {
+        if (!QSettings().contains("window/state")) {
+            resizeDocks({chartDock}, {220}, Qt::Vertical);
+            resizeDocks({inspectorDock}, {340}, Qt::Horizontal);
+        }
+    });
 
     stepLabel_ = new QLabel;
     seedLabel_ = new QLabel;
@@ -103,7 +110,7 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
     frameTimer_->start(1000 / 60);
 
     QSettings settings;
-    resize(1200, 800);
+    resize(1280, 900);
     restoreGeometry(settings.value("window/geometry").toByteArray());
     restoreState(settings.value("window/state").toByteArray());
     updateRecentMenu();
