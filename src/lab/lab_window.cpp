@@ -53,7 +53,9 @@ QString stdText(const std::string& s) {
 } // namespace
 
 LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : path_(path) {
-    if (!path.isEmpty()) savedStep_ = world->stepNumber();
+    // A world that has not run since it was made or opened has nothing to lose.
+    savedStep_ = world->stepNumber();
+    shownStep_ = savedStep_;
     stepper_ = std::make_unique<Stepper>(std::move(world));
     view_ = new WorldView;
     setCentralWidget(view_);
@@ -271,8 +273,10 @@ bool LabWindow::mayDiscard() {
     if (savedStep_ == shownStep_) return true;
     const auto answer = QMessageBox::question(
         this, tr("Kanimo Lab"),
-        tr("The world has run %1 steps since it was last saved. Save it first?")
-            .arg(savedStep_ < 0 ? shownStep_ : shownStep_ - savedStep_),
+        path_.isEmpty() ? tr("The world has run %1 steps and was never saved. Save it first?")
+                              .arg(shownStep_ - savedStep_)
+                        : tr("The world has run %1 steps since it was last saved. Save it first?")
+                              .arg(shownStep_ - savedStep_),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (answer == QMessageBox::Save) return save();
     return answer == QMessageBox::Discard;
@@ -296,8 +300,8 @@ void LabWindow::startWorld(std::unique_ptr<LabWorld> world, const QString& path)
     setRunning(false);
     select(0);
     path_ = path;
-    savedStep_ = path.isEmpty() ? -1 : world->stepNumber();
-    shownStep_ = world->stepNumber();
+    savedStep_ = world->stepNumber();
+    shownStep_ = savedStep_;
     stepper_->replaceWorld(std::move(world));
     updateTitle();
 }

@@ -74,7 +74,7 @@ class LabWindow : public QMainWindow {
     QLabel* zoomLabel_;
 
     QString path_;
-    long long savedStep_ = -1; // the step the file holds; -1 when never saved
+    long long savedStep_ = 0; // the step saved, or the world's first when never saved
     std::uint64_t worldSerial_ = 0;
     std::uint64_t shownSerial_ = 0;
     std::uint64_t selected_ = 0;
