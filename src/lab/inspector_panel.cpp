@@ -168,6 +168,8 @@ void InspectorPanel::showSelection(const Selection& s) {
     if (s.id == 0) {
         state_->setText(tr("Click a creature in the world to inspect it: its values, its genome "
                            "and its family. Follow keeps it in the middle of the view."));
+    } else if (s.pending) {
+        state_->setText(tr("Reading creature #%1 after this step...").arg(s.id));
     } else if (!shown) {
         state_->setText(tr("Creature #%1 is not in the world.").arg(s.id));
     } else if (c.deathStep < 0) {

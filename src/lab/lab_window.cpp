@@ -224,6 +224,7 @@ void LabWindow::select(std::uint64_t id) {
     if (auto p = stepper_->latest(); p && id != p->selection.id) {
         Selection s;
         s.id = id;
+        s.pending = true;
         inspector_->showSelection(s);
     }
 }

@@ -33,6 +33,7 @@ struct Kin {
 // What the inspector shows: the selected creature's card as of its last step in the world.
 struct Selection {
     std::uint64_t id = 0; // 0: nothing selected
+    bool pending = false; // chosen in the window, not yet read from the world
     bool inWorld = false;
     std::int64_t removedStep = -1;
     CreatureCard card;
