@@ -102,6 +102,28 @@ void LabWorld::countWorld() {
     census_ = census;
 }
 
+LabSnapshot LabWorld::snapshot() const {
+    return LabSnapshot{world_.stepCount, saveBytes(), plot_};
+}
+
+std::string LabWorld::restore(const LabSnapshot& snapshot) {
+    RunContinuation run;
+    std::optional<std::string> ancestry;
+    if (std::string problem = readRun(snapshot.bytes, world_, run, ancestry); !problem.empty()) {
+        return problem;
+    }
+    seed_ = run.seed;
+    lastStep_ = run.lastStep;
+    if (ancestry) {
+        if (std::string problem = ancestry_.deserialize(*ancestry); !problem.empty())
+            return problem;
+    }
+    plot_ = snapshot.plot;
+    deathsInStep_ = 0;
+    countWorld();
+    return {};
+}
+
 std::string LabWorld::saveBytes() const {
     return encodeWorld(world_,
                        runSections(RunContinuation{lastStep_, seed_}, ancestry_.serialize()));

@@ -14,6 +14,14 @@
 
 namespace kanimo {
 
+// The whole of a LabWorld at one step but its record of lives, which a world restored from
+// it keeps: a replay of the same run writes the same lives again.
+struct LabSnapshot {
+    long long step = 0;
+    std::string bytes; // a save file's
+    PlotSeries plot;
+};
+
 // A world as the Lab runs it: the world itself and what the Lab keeps beside it, fed by
 // every step: the record of lives, the family of the living (so that a saved world goes on
 // in kanimo-sim with its tree), the chart's series and the last step's census. Steps are
@@ -35,6 +43,10 @@ class LabWorld {
 
     // The bytes of a save file kanimo-sim --load goes on from exactly.
     std::string saveBytes() const;
+
+    LabSnapshot snapshot() const;
+    // Back (or on) to a snapshot of this run. Returns an empty string, or the reason.
+    std::string restore(const LabSnapshot& snapshot);
 
     World& world() { return world_; }
     const World& world() const { return world_; }

@@ -21,6 +21,7 @@ LifeRecord::Life& LifeRecord::entry(std::uint64_t id) {
 namespace {
 
 void countKinds(const Creature& c, LifeRecord::Life& life) {
+    for (std::uint8_t& k : life.kinds) k = 0;
     for (int i = 0; i < c.segmentCount; ++i) {
         const int kind = static_cast<int>(c.segments[i].kind);
         if (kind >= 0 && kind < 4) ++life.kinds[kind];
