@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "render/creature_shapes.h"
 
@@ -113,8 +114,14 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     follow_->setToolTip(tr("Keep the creature in the middle of the view as it swims"));
     parent_ = new QPushButton(tr("&Parent"));
     parent_->setToolTip(tr("Select the parent, while it is still in the world"));
+    birth_ = new QPushButton(tr("Go to &birth"));
+    birth_->setToolTip(tr("Show the step this creature was born in"));
+    death_ = new QPushButton(tr("Go to &death"));
+    death_->setToolTip(tr("Show the step this creature died in"));
     buttons->addWidget(follow_);
     buttons->addWidget(parent_);
+    buttons->addWidget(birth_);
+    buttons->addWidget(death_);
     buttons->addStretch();
     detailsLayout->addLayout(buttons);
     parentState_ = new QLabel;
@@ -131,8 +138,17 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     layout->addStretch();
 
     connect(follow_, &QPushButton::toggled, this, &InspectorPanel::followChanged);
+    connect(birth_, &QPushButton::clicked, this, [this] {
+        if (birthStep_ >= 0) emit jumpRequested(birthStep_);
+    });
+    connect(death_, &QPushButton::clicked, this, [this] {
+        if (deathStep_ >= 0) emit jumpRequested(deathStep_);
+    });
     connect(parent_, &QPushButton::clicked, this, [this] {
-        if (parentId_ != 0) emit selectRequested(parentId_);
+        if (parentId_ == 0) return;
+        const std::uint64_t id = parentId_;
+        if (parentStep_ >= 0) emit jumpRequested(parentStep_);
+        emit selectRequested(id);
     });
     connect(children_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
         const std::uint64_t id = item->data(Qt::UserRole).toULongLong();
@@ -202,6 +218,9 @@ void InspectorPanel::showSelection(const Selection& s) {
         return;
     }
     follow_->setEnabled(s.inWorld);
+    birthStep_ = c.birthStep;
+    deathStep_ = c.deathStep >= 0 ? c.deathStep : s.recordedDeath;
+    death_->setEnabled(deathStep_ >= 0);
     values_[0]->setText(QString::number(c.id));
     values_[1]->setText(c.parentId == 0 ? tr("none (a founder)") : QString("#%1").arg(c.parentId));
     values_[2]->setText(QString::number(c.generation));
@@ -226,12 +245,20 @@ void InspectorPanel::showSelection(const Selection& s) {
     }
 
     parentId_ = 0;
+    parentStep_ = -1;
     if (!s.parent) {
         parentState_->setText(tr("Parent: none, a founder of a seeding or a refill."));
     } else {
         parentState_->setText(tr("Parent ") + kinText(*s.parent));
-        if (s.parent->inWorld) parentId_ = s.parent->id;
+        if (s.parent->inWorld) {
+            parentId_ = s.parent->id;
+        } else if (s.parent->known) {
+            // Gone: the timeline goes back to its last step alive.
+            parentId_ = s.parent->id;
+            parentStep_ = std::max(s.parent->birthStep, s.parent->deathStep - 1);
+        }
     }
+    parent_->setText(parentStep_ >= 0 ? tr("Go to &parent") : tr("&Parent"));
     parent_->setEnabled(parentId_ != 0);
 
     // The list is rebuilt only when it says something new, so a click on it is not lost.

@@ -42,6 +42,7 @@ class InspectorPanel : public QWidget {
   signals:
     void selectRequested(std::uint64_t id);
     void followChanged(bool follow);
+    void jumpRequested(long long step);
 
   private:
     QLabel* state_;
@@ -51,9 +52,14 @@ class InspectorPanel : public QWidget {
     QLabel* genomeText_;
     QPushButton* follow_;
     QPushButton* parent_;
+    QPushButton* birth_;
+    QPushButton* death_;
+    long long birthStep_ = -1;
+    long long deathStep_ = -1;
     QLabel* parentState_;
     QListWidget* children_;
     std::uint64_t parentId_ = 0;
+    long long parentStep_ = -1; // where "Go to parent" takes the timeline
     std::uint64_t shownId_ = 0;
     std::uint64_t shownGenomeId_ = 0;
 };

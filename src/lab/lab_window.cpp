@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -14,9 +15,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <ctime>
 
 #include "files/output_file.h"
@@ -58,7 +62,35 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
     shownStep_ = savedStep_;
     stepper_ = std::make_unique<Stepper>(std::move(world));
     view_ = new WorldView;
-    setCentralWidget(view_);
+    // The view, and under it the timeline of the run: any step of it can be shown again.
+    auto* centre = new QWidget;
+    auto* centreLayout = new QVBoxLayout(centre);
+    centreLayout->setContentsMargins(0, 0, 0, 0);
+    centreLayout->setSpacing(2);
+    centreLayout->addWidget(view_, 1);
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(6, 0, 6, 2);
+    bar->addWidget(new QLabel(tr("Timeline:")));
+    timeline_ = new QSlider(Qt::Horizontal);
+    timeline_->setToolTip(tr("Drag to show any step of the run again, exactly"));
+    timeline_->setFocusPolicy(Qt::NoFocus);
+    bar->addWidget(timeline_, 1);
+    timelineStep_ = new QSpinBox;
+    timelineStep_->setRange(0, 0);
+    timelineStep_->setKeyboardTracking(false);
+    timelineStep_->setToolTip(tr("Type a step of the run to show it"));
+    bar->addWidget(timelineStep_);
+    timelineSpan_ = new QLabel;
+    bar->addWidget(timelineSpan_);
+    centreLayout->addLayout(bar);
+    setCentralWidget(centre);
+    connect(timeline_, &QSlider::sliderMoved, this, [this](int v) { jumpTo(v); });
+    connect(timeline_, &QSlider::actionTriggered, this, [this](int) {
+        if (!timeline_->isSliderDown()) jumpTo(timeline_->sliderPosition());
+    });
+    connect(timelineStep_, &QSpinBox::valueChanged, this, [this](int v) {
+        if (v != shownStep_) jumpTo(v);
+    });
 
     inspector_ = new InspectorPanel;
     auto* inspectorDock = new QDockWidget(tr("Inspector"), this);
@@ -101,6 +133,8 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
     connect(view_, &WorldView::creatureClicked, this, [this](std::uint64_t id) { select(id); });
     connect(inspector_, &InspectorPanel::selectRequested, this,
             [this](std::uint64_t id) { select(id); });
+    connect(inspector_, &InspectorPanel::jumpRequested, this,
+            [this](long long step) { jumpTo(step); });
     connect(inspector_, &InspectorPanel::followChanged, this, [this](bool on) {
         followAction_->setChecked(on);
         refresh();
@@ -242,6 +276,7 @@ void LabWindow::refresh() {
             view_->show(p);
         }
         shownStep_ = p->step;
+        showTimeline(*p);
         stepLabel_->setText(tr("Step %1").arg(p->step));
         seedLabel_->setText(p->seed ? tr("Seed %1").arg(*p->seed) : tr("Seed unknown"));
         countLabel_->setText(tr("%1 living, %2 dead").arg(p->living).arg(p->length - p->living));
@@ -262,6 +297,25 @@ void LabWindow::refresh() {
     zoomLabel_->setText(
         tr("Zoom %1%")
             .arg(view_->mapping().zoom * 100, 0, 'f', view_->mapping().zoom < 0.1 ? 1 : 0));
+}
+
+void LabWindow::jumpTo(long long step) {
+    running_ = false;
+    runAction_->setText(tr("&Run"));
+    stepper_->jumpTo(step);
+}
+
+void LabWindow::showTimeline(const Published& p) {
+    const QSignalBlocker blockSlider(timeline_);
+    const QSignalBlocker blockSpin(timelineStep_);
+    const int first = static_cast<int>(p.firstStep);
+    const int newest = static_cast<int>(p.newestStep);
+    timeline_->setRange(first, newest);
+    timelineStep_->setRange(first, newest);
+    if (!timeline_->isSliderDown()) timeline_->setValue(static_cast<int>(p.step));
+    if (!timelineStep_->hasFocus()) timelineStep_->setValue(static_cast<int>(p.step));
+    timelineSpan_->setText(p.jumpTarget >= 0 ? tr("going to step %1...").arg(p.jumpTarget)
+                                             : tr("of %1 to %2").arg(first).arg(newest));
 }
 
 void LabWindow::updateTitle() {

@@ -11,6 +11,8 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QSlider;
+class QSpinBox;
 class QTimer;
 
 namespace kanimo {
@@ -53,6 +55,8 @@ class LabWindow : public QMainWindow {
     void noteRecent(const QString& path);
     void updateRecentMenu();
     void updateTitle();
+    void jumpTo(long long step);
+    void showTimeline(const Published& p);
 
     std::unique_ptr<Stepper> stepper_;
     WorldView* view_;
@@ -72,6 +76,9 @@ class LabWindow : public QMainWindow {
     QLabel* countLabel_;
     QLabel* rateLabel_;
     QLabel* zoomLabel_;
+    QSlider* timeline_;
+    QSpinBox* timelineStep_;
+    QLabel* timelineSpan_;
 
     QString path_;
     long long savedStep_ = 0; // the step saved, or the world's first when never saved

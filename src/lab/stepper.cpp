@@ -9,6 +9,7 @@ namespace kanimo {
 using Clock = std::chrono::steady_clock;
 
 Stepper::Stepper(std::unique_ptr<LabWorld> world) : world_(std::move(world)) {
+    timeline_.begin(*world_);
     publish(false);
     thread_ = std::thread([this] { run(); });
 }
@@ -80,12 +81,45 @@ void Stepper::replaceWorld(std::unique_ptr<LabWorld> world) {
     }
     post([this, held](LabWorld&) {
         world_ = std::move(*held);
+        timeline_.begin(*world_);
         ++worldSerial_;
         lastSelection_ = Selection{};
         selectedCreature_ = nullptr;
         countedSteps_ = 0;
         stepsPerSecond_ = 0.0;
     });
+}
+
+void Stepper::jumpTo(long long step) {
+    {
+        std::lock_guard lock(mutex_);
+        running_ = false;
+        pendingSteps_ = 0;
+        jumpTarget_ = step;
+    }
+    wake_.notify_all();
+}
+
+void Stepper::jump(long long target) {
+    jumping_ = target;
+    // What the inspector holds was read from the world that is replaced.
+    lastSelection_ = Selection{};
+    selectedCreature_ = nullptr;
+    Clock::time_point lastPublish = Clock::now();
+    const std::string problem = showStep(*world_, timeline_, target, [&](long long) {
+        {
+            std::lock_guard lock(mutex_);
+            if (jumpTarget_ >= 0 || stop_) return false; // a newer jump, or the end
+        }
+        if (Clock::now() - lastPublish >= std::chrono::duration<double>(1.0 / publishRate)) {
+            publish(true);
+            lastPublish = Clock::now();
+        }
+        return true;
+    });
+    (void)problem; // a snapshot of this run always restores
+    jumping_ = -1;
+    publish(true);
 }
 
 std::shared_ptr<const Published> Stepper::latest() const {
@@ -119,6 +153,15 @@ void Stepper::run() {
             lock.lock();
             continue;
         }
+        if (jumpTarget_ >= 0) {
+            const long long target =
+                std::clamp(jumpTarget_, timeline_.firstStep(), timeline_.newestStep());
+            jumpTarget_ = -1;
+            lock.unlock();
+            jump(target);
+            lock.lock();
+            continue;
+        }
         const bool single = pendingSteps_ > 0;
         if (!single && !running_) {
             wake_.wait(lock);
@@ -139,6 +182,7 @@ void Stepper::run() {
         if (single) --pendingSteps_;
         lock.unlock();
         world_->step();
+        timeline_.afterStep(*world_);
         const Clock::time_point now = Clock::now();
         ++countedSteps_;
         if (now - lastPublish >= std::chrono::duration<double>(1.0 / publishRate) || single) {
@@ -169,34 +213,46 @@ Selection Stepper::readSelection() {
     }
     s.id = id;
     const LifeRecord::Life* life = lives.find(id);
-    if (selectedCreature_ != nullptr && life != nullptr && life->removedStep >= 0) {
+    if (selectedCreature_ != nullptr && life != nullptr && life->removedStep >= 0 &&
+        life->removedStep <= world_->stepNumber()) {
         selectedCreature_ = nullptr; // removed since: keep the last card
     }
     s.inWorld = selectedCreature_ != nullptr;
     if (s.inWorld) {
         s.card = readCard(*selectedCreature_, world);
-    } else if (life != nullptr) {
+    } else if (life != nullptr && life->removedStep >= 0 &&
+               life->removedStep <= world_->stepNumber()) {
         s.removedStep = life->removedStep;
         s.card.deathStep = life->deathStep;
         s.card.cause = life->cause;
     }
+    // The record may know the run beyond the step shown, after a jump back: what comes
+    // later has not happened yet.
+    const long long now = world_->stepNumber();
     auto kin = [&](std::uint64_t kinId) {
         Kin k;
         k.id = kinId;
         if (const LifeRecord::Life* life = lives.find(kinId)) {
             k.known = true;
-            k.deathStep = life->deathStep;
-            k.removedStep = life->removedStep;
-            k.cause = life->cause;
-            k.inWorld = life->removedStep < 0;
+            k.birthStep = life->birthStep;
+            if (life->deathStep <= now) {
+                k.deathStep = life->deathStep;
+                k.cause = life->cause;
+            }
+            if (life->removedStep <= now) k.removedStep = life->removedStep;
+            k.inWorld = k.removedStep < 0;
         }
         return k;
     };
+    s.recordedDeath = life != nullptr ? life->deathStep : -1;
     s.parent.reset();
     if (s.card.parentId != 0) s.parent = kin(s.card.parentId);
     s.children.clear();
     if (s.card.id != 0) {
-        for (std::uint64_t child : lives.childrenOf(id)) s.children.push_back(kin(child));
+        for (std::uint64_t child : lives.childrenOf(id)) {
+            const LifeRecord::Life* life = lives.find(child);
+            if (life != nullptr && life->birthStep <= now) s.children.push_back(kin(child));
+        }
     }
     return lastSelection_ = s;
 }
@@ -248,6 +304,9 @@ void Stepper::publish(bool fromThread) {
     p->windows = w.plot().windows();
     p->windowSteps = w.plot().windowSteps();
     p->selection = fromThread ? readSelection() : Selection{};
+    p->firstStep = timeline_.firstStep();
+    p->newestStep = timeline_.newestStep();
+    p->jumpTarget = jumping_;
     {
         std::lock_guard lock(mutex_);
         latest_ = p;

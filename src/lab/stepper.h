@@ -16,6 +16,7 @@
 #include "lab/creature_card.h"
 #include "lab/lab_world.h"
 #include "lab/scene.h"
+#include "lab/timeline.h"
 #include "report/plot_series.h"
 
 namespace kanimo {
@@ -24,6 +25,7 @@ namespace kanimo {
 struct Kin {
     std::uint64_t id = 0;
     bool inWorld = false; // still in the list, alive or shrinking away
+    std::int64_t birthStep = -1;
     std::int64_t deathStep = -1;
     std::int64_t removedStep = -1;
     DeathCause cause = DeathCause::none;
@@ -37,6 +39,7 @@ struct Selection {
     bool inWorld = false;
     std::int64_t removedStep = -1;
     CreatureCard card;
+    std::int64_t recordedDeath = -1; // as the record knows it, later than the step shown too
     std::optional<Kin> parent;
     std::vector<Kin> children;
 };
@@ -56,6 +59,10 @@ struct Published {
     std::vector<PlotSeries::Window> windows;
     long long windowSteps = 1;
     Selection selection;
+    // The run's span on the timeline, and the step a jump is on its way to (-1: none).
+    long long firstStep = 0;
+    long long newestStep = 0;
+    long long jumpTarget = -1;
 };
 
 // Runs one LabWorld on a thread of its own. Nothing else touches the world: the window's
@@ -78,6 +85,8 @@ class Stepper {
     // What the view shows; nothing for "don't draw".
     void setView(std::optional<SceneRequest> request);
     void select(std::uint64_t id);
+    // Shows another step of the run (the run pauses). A newer jump replaces one on its way.
+    void jumpTo(long long step);
     // Replaces the world, keeping the thread (the run pauses).
     void replaceWorld(std::unique_ptr<LabWorld> world);
 
@@ -99,6 +108,7 @@ class Stepper {
     void post(std::function<void(LabWorld&)> command);
     void run();
     void publish(bool drawn);
+    void jump(long long target);
     Selection readSelection();
 
     std::unique_ptr<LabWorld> world_; // the thread's alone once it started
@@ -113,6 +123,7 @@ class Stepper {
     double speed_ = 0.0;
     std::optional<SceneRequest> view_;
     std::uint64_t selected_ = 0;
+    long long jumpTarget_ = -1; // the newest jump asked for
     std::shared_ptr<const Published> latest_;
     std::vector<std::shared_ptr<Published>> spares_; // the thread's: publications to reuse
 
@@ -126,6 +137,8 @@ class Stepper {
     std::uint64_t countedSteps_ = 0;
     std::chrono::steady_clock::time_point countFrom_;
     double stepsPerSecond_ = 0.0;
+    Timeline timeline_;
+    long long jumping_ = -1; // the target of the jump under way
 
     std::thread thread_;
 };
