@@ -211,6 +211,11 @@ void LabWindow::makeActions() {
                           [this](bool on) { inspector_->setFollowing(on); });
     follow->setCheckable(true);
     followAction_ = follow;
+    QAction* goTo = add(run, tr("&Go to step..."), QKeySequence(tr("Ctrl+G")), [this] {
+        timelineStep_->setFocus();
+        timelineStep_->selectAll();
+    });
+    goTo->setToolTip(tr("Type a step of the run to show it again"));
     QAction* clear = new QAction(tr("Clear the selection"), this);
     clear->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(clear, &QAction::triggered, this, [this] { select(0); });
@@ -285,7 +290,7 @@ void LabWindow::refresh() {
             view_->centreOn(p->selection.card.pos);
         }
         // The charts change slowly; redrawing them a few times a second is plenty.
-        if (charts_->isVisible() && p->serial - chartSerial_ >= 6) {
+        if (charts_->isVisible() && (p->serial - chartSerial_ >= 6 || !p->running)) {
             charts_->setSeries(p->windows, p->windowSteps);
             chartSerial_ = p->serial;
         }

@@ -170,7 +170,7 @@ void WorldView::paintEvent(QPaintEvent*) {
             painter.setBrush(Qt::NoBrush);
             painter.setPen(QPen(QColor(0, 0, 0, 160), 4));
             painter.drawEllipse(box);
-            painter.setPen(QPen(QColor(255, 230, 60), 2));
+            painter.setPen(QPen(QColor(40, 230, 255), 2));
             painter.drawEllipse(box);
             break;
         }

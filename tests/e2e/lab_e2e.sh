@@ -3,7 +3,8 @@
 # with the mouse and keys as a person would: single steps, zoom with the wheel and keys, a
 # drag to pan, a click on a creature (the view outlines it), follow it while the world runs,
 # save the world through the file dialog, check that kanimo-sim goes on from the saved file
-# exactly as from the unbroken run, then open the file again and quit.
+# exactly as from the unbroken run, go back to an earlier step on the timeline and save that,
+# then open the file again and quit.
 #
 #   tests/e2e/lab_e2e.sh <path-to-kanimo-lab> <path-to-kanimo-sim> <artifact-dir>
 #
@@ -63,15 +64,17 @@ eval "$(xdotool getwindowgeometry --shell "$wid")" # X, Y, WIDTH, HEIGHT
 
 shot="$work/shot.png"
 snap() { import -window root "$shot" 2>/dev/null || fail "cannot take a screenshot"; }
-# The view is the window's left part, below the menu and the toolbar.
+# The view is the window's left part, below the menu and the toolbar and above the timeline
+# and the charts.
 view_left=$((X + 10))
 view_top=$((Y + 80))
-view_width=$((WIDTH * 55 / 100))
-view_height=$((HEIGHT - 140))
+view_width=$((WIDTH - 380))
+view_height=$((HEIGHT - 380))
 # The view's region as a mask: white where the colour is near R G B, black elsewhere.
 view_mask() { # <r> <g> <b> <fuzz %>
     convert "$shot" -crop "${view_width}x${view_height}+${view_left}+${view_top}" +repage \
-        -fuzz "$4%" -fill white -opaque "rgb($1,$2,$3)" -fill black +opaque white "$work/mask.png"
+        -fill black -opaque white -fuzz "$4%" -fill white -opaque "rgb($1,$2,$3)" \
+        -fill black +opaque white "$work/mask.png"
 }
 count_colour() { # <r> <g> <b>: pixels of the view near that colour
     view_mask "$1" "$2" "$3" 12
@@ -109,12 +112,12 @@ alive "zooming and panning"
 # --- click a creature: the view outlines it --------------------------------------------------
 snap
 cp "$shot" "$artifacts/lab-start.png"
-[ "$(count_colour 255 230 60)" -lt 20 ] || fail "an outline shows before anything was selected"
+[ "$(count_colour 40 230 255)" -lt 20 ] || fail "an outline shows before anything was selected"
 # Bodies are red by energy, 180 50 50 when full: click the middle of the largest.
 read -r cx cy < <(patch_centre 180 50 50 8)
 [ -n "${cx:-}" ] || fail "no creature body to click in the view"
 xdotool mousemove "$cx" "$cy" click 1
-selected() { snap; [ "$(count_colour 255 230 60)" -ge 20 ]; }
+selected() { snap; [ "$(count_colour 40 230 255)" -ge 20 ]; }
 wait_for 20 selected || fail "clicking the creature at $cx,$cy outlined nothing"
 echo "lab e2e: a click at $cx,$cy selected a creature"
 
@@ -126,7 +129,7 @@ sleep 0.5
 alive "following"
 snap
 cp "$shot" "$artifacts/lab-following.png"
-read -r ox oy < <(patch_centre 255 230 60 12)
+read -r ox oy < <(patch_centre 40 230 255 12)
 [ -n "${ox:-}" ] || fail "the followed creature is not outlined after running"
 mid_x=$((view_left + view_width / 2))
 mid_y=$((view_top + view_height / 2))
@@ -160,6 +163,27 @@ resumed=$("$sim" --load "$saved" --steps 40 --dump) || fail "kanimo-sim cannot g
 unbroken=$("$sim" --seed 5 --steps $((step + 40)) --dump)
 [ "$resumed" = "$unbroken" ] || fail "the saved world does not go on as the unbroken run of seed 5"
 echo "lab e2e: saved at step $step; kanimo-sim goes on from it exactly"
+
+# --- back on the timeline: step 100 again, exactly -----------------------------------------------
+xdotool mousemove $((view_left + 3)) $((view_top + 3)) click 1
+sleep 0.3
+xdotool key ctrl+g
+sleep 0.3
+xdotool type --delay 20 "100"
+xdotool key Return
+sleep 1
+xdotool mousemove $((view_left + 3)) $((view_top + 3)) click 1
+sleep 0.3
+xdotool key ctrl+s
+saved_step() { "$sim" --load "$saved" --steps 0 --dump 2>/dev/null | head -n 1 | awk '{ print $2 }'; }
+at_100() { [ "$(saved_step)" = 100 ]; }
+wait_for 100 at_100 || fail "after going to step 100 the saved world is at step $(saved_step)"
+resumed=$("$sim" --load "$saved" --steps 40 --dump) || fail "kanimo-sim cannot go on from step 100"
+[ "$resumed" = "$("$sim" --seed 5 --steps 140 --dump)" ] ||
+    fail "the world shown again at step 100 does not go on as the unbroken run"
+echo "lab e2e: back at step 100 on the timeline, the world is the unbroken run's"
+snap
+cp "$shot" "$artifacts/lab-timeline.png"
 
 # --- open it again ------------------------------------------------------------------------------
 # The closed dialog took the keyboard with it: a click on the view brings it back.
