@@ -16,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -30,6 +31,7 @@
 #include "lab/lab_world.h"
 #include "lab/scene.h"
 #include "lab/stepper.h"
+#include "lab/timeline.h"
 #include "render/picture.h"
 #include "world/population.h"
 #include "world/step.h"
@@ -202,6 +204,57 @@ void BM_LabStepping(benchmark::State& state) {
     state.counters["steps_per_cpu_s"] = runs * steps / cpuSeconds;
     state.counters["frames_per_s"] = frames / seconds;
 }
+
+// The timeline: a run with snapshots against the same run without (`snapshot_cost` is the
+// share of the stepping time they add), then jumps to steps spread over the run, each
+// answered by restoring the nearest snapshot and stepping on (`worst_jump_s`), beside the
+// time to step to the last of them from the start (`from_start_s`). Processor time of this
+// thread; arguments: scale, steps.
+void BM_LabTimeline(benchmark::State& state) {
+    const int k = static_cast<int>(state.range(0));
+    const long long steps = state.range(1);
+    for (auto _ : state) {
+        LabWorld plain(scaled(k));
+        plain.seed(1);
+        double start = threadCpuSeconds();
+        while (plain.stepNumber() < steps) plain.step();
+        const double plainSeconds = threadCpuSeconds() - start;
+
+        LabWorld lab(scaled(k));
+        lab.seed(1);
+        Timeline timeline;
+        timeline.begin(lab);
+        start = threadCpuSeconds();
+        while (lab.stepNumber() < steps) {
+            lab.step();
+            timeline.afterStep(lab);
+        }
+        const double timelineSeconds = threadCpuSeconds() - start;
+
+        double worst = 0;
+        Random pick;
+        pick.srand(7);
+        for (int jump = 0; jump < 20; ++jump) {
+            const long long target = pick.rand31() % (steps + 1);
+            start = threadCpuSeconds();
+            showStep(lab, timeline, target, [](long long) { return true; });
+            worst = std::max(worst, threadCpuSeconds() - start);
+        }
+        state.counters["snapshot_cost"] = timelineSeconds / plainSeconds - 1;
+        state.counters["worst_jump_s"] = worst;
+        state.counters["from_start_s"] = plainSeconds;
+        state.counters["snapshots"] = static_cast<double>(timeline.count());
+        state.counters["interval"] = static_cast<double>(timeline.interval());
+        state.counters["MB"] = static_cast<double>(timeline.bytes()) / (1 << 20);
+    }
+}
+
+BENCHMARK(BM_LabTimeline)
+    ->Args({1, 100000})
+    ->Args({4, 20000})
+    ->Args({8, 2000})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 BENCHMARK(BM_LabScene)->Arg(0)->Arg(2)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LabDraw)->Arg(0)->Arg(2)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond);

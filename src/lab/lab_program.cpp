@@ -43,13 +43,20 @@ bool haveDisplay() {
     return set("DISPLAY") || set("WAYLAND_DISPLAY");
 }
 
-// Toolkit chatter (fonts, input methods) is not for the user's terminal; real warnings of
-// this program have none to say.
+// Toolkit chatter (fonts, input methods) is not for the user's terminal. A toolkit that
+// cannot start says so in several lines and aborts; one line and a plain exit say enough.
 void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr, "kanimo-lab: %s\n", message.toLocal8Bit().constData());
-        std::abort();
+    if (type != QtFatalMsg) return;
+    const char* display = std::getenv("DISPLAY");
+    if (message.contains("platform plugin")) {
+        std::fprintf(stderr, "kanimo-lab: cannot open the display '%s'\n",
+                     display != nullptr ? display : "");
+    } else {
+        std::fprintf(stderr, "kanimo-lab: %s\n",
+                     message.section('\n', 0, 0).toLocal8Bit().constData());
     }
+    std::fflush(stderr);
+    std::_Exit(1);
 }
 
 } // namespace
