@@ -1,10 +1,17 @@
 #include "lab/timeline.h"
 
 #include <algorithm>
+#include <ctime>
 
 namespace kanimo {
 
 namespace {
+
+double threadSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 std::size_t sizeOf(const LabSnapshot& s) {
     return s.bytes.size() + s.plot.windows().size() * sizeof(PlotSeries::Window);
@@ -20,6 +27,7 @@ void Timeline::begin(const LabWorld& world) {
     newestStep_ = firstStep_;
     snapshots_.push_back(world.snapshot());
     bytes_ += sizeOf(snapshots_.back());
+    lastSnapshotEnd_ = threadSeconds();
 }
 
 void Timeline::afterStep(const LabWorld& world) {
@@ -30,8 +38,20 @@ void Timeline::afterStep(const LabWorld& world) {
     auto at = std::lower_bound(snapshots_.begin(), snapshots_.end(), step,
                                [](const LabSnapshot& s, long long k) { return s.step < k; });
     if (at != snapshots_.end() && at->step == step) return;
+    const double start = threadSeconds();
+    ++taken_;
     at = snapshots_.insert(at, world.snapshot());
     bytes_ += sizeOf(*at);
+    const double end = threadSeconds();
+    // Steps ahead of the newest run at the interval that made their snapshot worth it.
+    if (step == newestStep_ && lastSnapshotEnd_ >= 0) {
+        double stepping = start - lastSnapshotEnd_;
+        for (double cost = end - start; cost > costShare * stepping && interval_ < (1LL << 40);
+             stepping *= 2) {
+            interval_ *= 2;
+        }
+    }
+    lastSnapshotEnd_ = end;
     while (bytes_ > budget_ && snapshots_.size() > 1) thin();
 }
 

@@ -10,11 +10,17 @@ namespace kanimo {
 // Snapshots of a run, taken every `interval` steps, so that any step of it can be shown
 // again: restore the nearest snapshot at or before it and step on. When the snapshots
 // outgrow their memory budget, every second one goes and the interval doubles, so memory
-// stays bounded for any length of run, as the chart's windows double.
+// stays bounded for any length of run, as the chart's windows double. The interval also
+// doubles while a snapshot costs more than a small share of the steps between two: a
+// world is written whole, which costs many steps of a small world. Which steps have
+// snapshots changes no result: any step is the same world whichever snapshot it is
+// replayed from.
 class Timeline {
   public:
     static constexpr std::size_t defaultBudget = std::size_t{256} << 20;
     static constexpr long long firstInterval = 16;
+    // The most of the stepping time that taking snapshots may add.
+    static constexpr double costShare = 0.03;
 
     explicit Timeline(std::size_t budget = defaultBudget) : budget_(budget) {}
 
@@ -28,6 +34,8 @@ class Timeline {
     long long interval() const { return interval_; }
     std::size_t bytes() const { return bytes_; }
     std::size_t count() const { return snapshots_.size(); }
+    // Snapshots taken since the world began, the thinned ones included.
+    long long takenCount() const { return taken_; }
 
     // The latest snapshot at or before `step`; null before the first.
     const LabSnapshot* atOrBefore(long long step) const;
@@ -41,6 +49,8 @@ class Timeline {
     long long interval_ = firstInterval;
     std::size_t bytes_ = 0;
     std::vector<LabSnapshot> snapshots_; // in step order
+    double lastSnapshotEnd_ = -1;        // this thread's processor time, in seconds
+    long long taken_ = 0;
 };
 
 // Shows `step` of the run in `world`: on from the world's own step when that is nearer than
