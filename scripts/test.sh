@@ -42,6 +42,10 @@ if [ -x "$root/tests/e2e/window_e2e.sh" ]; then
   echo "== window, end to end"
   "$root/tests/e2e/window_e2e.sh" "$release/src/app/kanimo" "$root/artifacts"
 fi
+if [ -x "$root/tests/e2e/lab_e2e.sh" ]; then
+  echo "== kanimo-lab, end to end"
+  "$root/tests/e2e/lab_e2e.sh" "$release/src/lab/kanimo-lab" "$release/tools/kanimo-sim" "$root/artifacts"
+fi
 if [ -x "$root/tests/e2e/desktop_e2e.sh" ]; then
   echo "== window on a desktop, end to end"
   "$root/tests/e2e/desktop_e2e.sh" "$release/src/app/kanimo"

@@ -34,9 +34,11 @@ Band gradientBand(double t, int worldSize) {
 // Every band spans the same columns and each covers the one before it, so the finished
 // picture has, in every row, the colour of the last band reaching that row. The rows are
 // settled first and then filled once each, as runs of rows of one colour, instead of
-// painting the 256 bands over one another.
+// painting the 256 bands over one another. Rows are the whole frame's: a picture with an
+// origin gets the part of the frame it stands for.
 void paintGradient(Picture& picture, int worldSize) {
     const int height = picture.height();
+    const std::int64_t firstRow = picture.originY();
     std::vector<Colour> rowColour(static_cast<std::size_t>(height));
     std::vector<char> rowPainted(static_cast<std::size_t>(height), 0);
     Colour lastColour = 0;
@@ -44,9 +46,10 @@ void paintGradient(Picture& picture, int worldSize) {
         const Band band = gradientBand(t, worldSize);
         lastColour = band.colour;
         // The rectangle rule: rows from the upper corner to the lower one less two.
-        const std::int64_t top = std::max<std::int64_t>(std::min(band.y1, band.y2), 0);
-        const std::int64_t bottom =
-            std::min<std::int64_t>(std::int64_t{std::max(band.y1, band.y2)} - 2, height - 1);
+        const std::int64_t top =
+            std::max<std::int64_t>(std::int64_t{std::min(band.y1, band.y2)} - firstRow, 0);
+        const std::int64_t bottom = std::min<std::int64_t>(
+            std::int64_t{std::max(band.y1, band.y2)} - 2 - firstRow, height - 1);
         for (std::int64_t y = top; y <= bottom; ++y) {
             rowColour[static_cast<std::size_t>(y)] = band.colour;
             rowPainted[static_cast<std::size_t>(y)] = 1;
@@ -66,7 +69,8 @@ void paintGradient(Picture& picture, int worldSize) {
             ++end;
         }
         picture.setBrushColour(colour);
-        picture.rectangle(0, y, worldSize, end + 1);
+        const int frameRow = static_cast<int>(firstRow + y);
+        picture.rectangle(0, frameRow, worldSize, frameRow + (end - y) + 1);
         y = end;
     }
     // The brush ends as the last band leaves it, whether or not that band was visible.
@@ -82,7 +86,9 @@ void paintBackground(Picture& picture, bool plainBackground, int worldSize) {
     if (plainBackground) {
         // Corners from the picture, not from the world size: exactly the whole picture.
         picture.setBrushColour(plainGrey);
-        picture.rectangle(0, 0, picture.width() + 1, picture.height() + 1);
+        const int left = picture.originX();
+        const int top = picture.originY();
+        picture.rectangle(left, top, left + picture.width() + 1, top + picture.height() + 1);
         return;
     }
     paintGradient(picture, worldSize);

@@ -14,7 +14,8 @@ namespace {
 
 __extension__ using Uint128 = unsigned __int128;
 
-// Box corners after ordering, widened so that no bound arithmetic can overflow.
+// Box corners after ordering and moving to the picture's own coordinates, widened so that
+// no bound arithmetic can overflow.
 struct Box {
     std::int64_t x1;
     std::int64_t y1;
@@ -22,10 +23,13 @@ struct Box {
     std::int64_t y2;
 };
 
-Box orderedBox(int x1, int y1, int x2, int y2) {
+// Moving every corner by whole pixels moves the ellipse rule's pixels by as many: it reads
+// the corners only through differences and sums that keep their parity.
+Box orderedBox(int x1, int y1, int x2, int y2, int originX, int originY) {
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
-    return Box{x1, y1, x2, y2};
+    return Box{std::int64_t{x1} - originX, std::int64_t{y1} - originY, std::int64_t{x2} - originX,
+               std::int64_t{y2} - originY};
 }
 
 std::int64_t floorHalf(std::int64_t a) {
@@ -94,7 +98,7 @@ void Picture::setBrushColour(Colour colour) {
 
 void Picture::rectangle(int x1, int y1, int x2, int y2) {
     if (brushStyle_ == BrushStyle::Clear) return;
-    const Box box = orderedBox(x1, y1, x2, y2);
+    const Box box = orderedBox(x1, y1, x2, y2, originX_, originY_);
     const std::int64_t left = std::max<std::int64_t>(box.x1, 0);
     const std::int64_t right = std::min<std::int64_t>(box.x2 - 2, width_ - 1);
     const std::int64_t top = std::max<std::int64_t>(box.y1, 0);
@@ -109,7 +113,7 @@ void Picture::rectangle(int x1, int y1, int x2, int y2) {
 
 void Picture::ellipse(int x1, int y1, int x2, int y2) {
     if (brushStyle_ == BrushStyle::Clear) return;
-    const Box box = orderedBox(x1, y1, x2, y2);
+    const Box box = orderedBox(x1, y1, x2, y2, originX_, originY_);
     const std::int64_t w = box.x2 - 1 - box.x1;
     const std::int64_t h = box.y2 - 1 - box.y1;
     if (w <= 0 || h <= 0) return;

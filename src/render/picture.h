@@ -14,12 +14,23 @@ enum class BrushStyle { Solid, Clear };
 // An off-screen picture with its drawing canvas: a 32-bit pixel buffer, row-major, with a
 // current pen and brush. Shapes are clipped to the picture, never wrapped. A picture has
 // no pixels until it is sized; drawing into it before then does nothing.
+//
+// A picture may stand for a part of a larger one: with its origin at (x, y), shapes are
+// given in the larger picture's coordinates and its pixel (0, 0) is the larger one's (x, y),
+// so it holds exactly the pixels of that part.
 class Picture {
   public:
     int width() const { return width_; }
     int height() const { return height_; }
     // Content after resizing is not kept.
     void setSize(int width, int height);
+
+    int originX() const { return originX_; }
+    int originY() const { return originY_; }
+    void setOrigin(int x, int y) {
+        originX_ = x;
+        originY_ = y;
+    }
 
     const Colour* pixels() const { return pixels_.data(); }
     Colour pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
@@ -39,6 +50,8 @@ class Picture {
   private:
     int width_ = 0;
     int height_ = 0;
+    int originX_ = 0;
+    int originY_ = 0;
     std::vector<Colour> pixels_;
     PenStyle penStyle_ = PenStyle::Solid;
     int penWidth_ = 1;

@@ -1,5 +1,7 @@
 #include "report/plot_series.h"
 
+#include <algorithm>
+
 #include "report/stats_csv.h"
 
 namespace kanimo {
@@ -12,9 +14,12 @@ void PlotSeries::add(long long step, const Census& census, int births, int death
         windows_.push_back(fresh);
     }
     Window& w = windows_.back();
+    const long long dead = census.length - census.living;
+    w.deadLeast = w.steps == 0 ? dead : std::min(w.deadLeast, dead);
+    w.deadMost = w.steps == 0 ? dead : std::max(w.deadMost, dead);
     ++w.steps;
     w.living += census.living;
-    w.dead += census.length - census.living;
+    w.dead += dead;
     w.births += births;
     w.deaths += deaths;
     if (census.livingSegments > 0) {
@@ -31,6 +36,8 @@ void PlotSeries::mergePairs() {
         merged.steps += b.steps;
         merged.living += b.living;
         merged.dead += b.dead;
+        merged.deadLeast = std::min(a.deadLeast, b.deadLeast);
+        merged.deadMost = std::max(a.deadMost, b.deadMost);
         merged.births += b.births;
         merged.deaths += b.deaths;
         merged.sharedSteps += b.sharedSteps;

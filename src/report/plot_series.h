@@ -19,6 +19,10 @@ class PlotSeries {
         long long steps = 0;  // the last window of a run may be short
         long long living = 0; // sums over the window's steps
         long long dead = 0;
+        // The fewest and most dead of any one step of the window: the dead come and go in
+        // waves shorter than a long window, which their mean alone flattens.
+        long long deadLeast = 0;
+        long long deadMost = 0;
         long long births = 0;
         long long deaths = 0;
         long long sharedSteps = 0; // steps with a living segment, over which shares are summed

@@ -44,6 +44,29 @@ std::vector<SaveSection> runSections(const RunContinuation& run, const std::stri
     return sections;
 }
 
+namespace {
+
+std::string readSections(const std::vector<SaveSection>& extra, RunContinuation& run,
+                         std::optional<std::string>& ancestry) {
+    run = RunContinuation{};
+    ancestry.reset();
+    for (const SaveSection& section : extra) {
+        if (!readSection(section, run, ancestry))
+            return "its section " + section.name + " is damaged";
+    }
+    return {};
+}
+
+} // namespace
+
+std::string readRun(std::string_view bytes, World& world, RunContinuation& run,
+                    std::optional<std::string>& ancestry) {
+    std::vector<SaveSection> extra;
+    std::string reason;
+    if (!loadWorld(bytes, world, extra, reason)) return reason;
+    return readSections(extra, run, ancestry);
+}
+
 std::string loadRun(const std::string& path, World& world, RunContinuation& run,
                     std::optional<std::string>& ancestry) {
     std::vector<SaveSection> extra;

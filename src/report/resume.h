@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "save/save.h"
@@ -33,6 +34,11 @@ std::vector<SaveSection> runSections(const RunContinuation& run, const std::stri
 // and no seed when the file does not hold them; no ancestry when it holds none). Returns an
 // empty string, or the one-line message "cannot load 'PATH': REASON".
 std::string loadRun(const std::string& path, World& world, RunContinuation& run,
+                    std::optional<std::string>& ancestry);
+
+// loadRun on the bytes of a save file held in memory. Returns an empty string, or the
+// reason, which names no file.
+std::string readRun(std::string_view bytes, World& world, RunContinuation& run,
                     std::optional<std::string>& ancestry);
 
 } // namespace kanimo

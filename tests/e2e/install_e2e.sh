@@ -46,6 +46,12 @@ out=$("$bin/kanimo-sim" --version) || fail "kanimo-sim --version ended with stat
 status=$?
 [ "$status" -eq 2 ] || fail "kanimo --seed 12x ended with status $status, not 2"
 "$bin/kanimo-sim" --help >/dev/null || fail "kanimo-sim --help ended with status $?"
+out=$("$bin/kanimo-lab" --version) || fail "kanimo-lab --version ended with status $?"
+[ "$out" = "kanimo-lab $version" ] || fail "kanimo-lab --version printed \"$out\""
+out=$("$bin/kanimo-lab" --scale 65 2>&1)
+status=$?
+[ "$status" -eq 2 ] && [ "$(wc -l <<<"$out")" -eq 1 ] ||
+    fail "kanimo-lab --scale 65 ended with status $status and said: $out"
 installed=$("$bin/kanimo-sim" --seed 1 --steps 100 --dump) || fail "the installed kanimo-sim failed"
 [[ "$installed" == "step 100 "* ]] || fail "the installed kanimo-sim printed: ${installed:0:200}"
 [ "$installed" = "$("$build/tools/kanimo-sim" --seed 1 --steps 100 --dump)" ] ||
@@ -72,6 +78,7 @@ fi
 
 # --- what a desktop needs --------------------------------------------------------------------
 [ -f "$share/applications/kanimo.desktop" ] || fail "no desktop entry for kanimo"
+[ -f "$share/applications/kanimo-lab.desktop" ] || fail "no desktop entry for kanimo-lab"
 for entry in "$share"/applications/*.desktop; do
     desktop-file-validate "$entry" || fail "the desktop entry $entry is not valid"
 done
@@ -100,7 +107,8 @@ for lib in libqt6widgets6 libpng16-16 libstdc++6; do
     [[ "$depends" == *"$lib "* ]] || fail "the package does not depend on $lib: $depends"
 done
 contents=$(dpkg-deb -c "$deb")
-for path in usr/bin/kanimo usr/bin/kanimo-sim usr/share/applications/kanimo.desktop \
+for path in usr/bin/kanimo usr/bin/kanimo-sim usr/bin/kanimo-lab usr/share/applications/kanimo.desktop \
+    usr/share/applications/kanimo-lab.desktop usr/share/man/man1/kanimo-lab.1.gz \
     usr/share/icons/hicolor/256x256/apps/kanimo.png usr/share/man/man1/kanimo.1.gz \
     usr/share/doc/kanimo/copyright usr/share/doc/kanimo/changelog.gz; do
     grep -q " \./$path\$" <<<"$contents" || fail "the package lacks /$path"

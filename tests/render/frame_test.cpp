@@ -8,6 +8,8 @@
 #include "filled_picture.h"
 #include "render/background.h"
 #include "render/picture.h"
+#include "world/population.h"
+#include "world/step.h"
 #include "world/world.h"
 
 namespace kanimo {
@@ -114,6 +116,44 @@ TEST(Frame, EmptyWorldIsTheBackgroundAlone) {
     paintBackground(background, false, 600);
     for (int y = 0; y < 601; ++y) {
         for (int x = 0; x < 601; ++x) ASSERT_EQ(frame.pixel(x, y), background.pixel(x, y));
+    }
+}
+
+// A part of the frame, composed on its own into a picture with an origin, has exactly the
+// pixels of that part of the whole frame: on both backgrounds, for parts at the edges and
+// parts cut through creatures, in a default world and in a wider one.
+TEST(Frame, APartOfTheFrameEqualsThatPartOfTheWholeFrame) {
+    for (const int side : {600, 1800}) {
+        World w;
+        w.settings.worldSize = side;
+        w.settings.initialPopulation = 55 * (side / 600) * (side / 600);
+        w.rng.srand(7);
+        seedWorld(w);
+        for (int i = 0; i < 150; ++i) worldStep(w);
+        Random pick;
+        pick.srand(11);
+        for (const bool plain : {false, true}) {
+            Picture whole;
+            whole.setSize(side + 1, side + 1);
+            composeFrame(whole, w, plain);
+            for (int trial = 0; trial < 40; ++trial) {
+                const int width = 1 + static_cast<int>(pick.rand31() % 300);
+                const int height = 1 + static_cast<int>(pick.rand31() % 300);
+                const int left = static_cast<int>(pick.rand31() % (side + 2 - width));
+                const int top = static_cast<int>(pick.rand31() % (side + 2 - height));
+                Picture part;
+                part.setSize(width, height);
+                part.setOrigin(left, top);
+                composeFrame(part, w, plain);
+                for (int y = 0; y < height; ++y) {
+                    for (int x = 0; x < width; ++x) {
+                        ASSERT_EQ(part.pixel(x, y), whole.pixel(left + x, top + y))
+                            << "side " << side << ", part " << width << "x" << height << "+" << left
+                            << "+" << top << " at " << x << "," << y;
+                    }
+                }
+            }
+        }
     }
 }
 

@@ -1,0 +1,132 @@
+#include "lab/lab_world.h"
+
+#include <vector>
+
+#include "creature/creature.h"
+#include "lab/world_walk.h"
+#include "report/resume.h"
+#include "save/save.h"
+#include "world/population.h"
+
+namespace kanimo {
+
+void LabWorld::Watcher::born(const Creature& creature, const Creature* parent) {
+    (void)parent;
+    owner_.lives_.born(creature, owner_.world_.stepCount);
+    owner_.ancestry_.born(creature);
+}
+
+void LabWorld::Watcher::died(const Creature& creature, DeathCause cause) {
+    (void)cause;
+    owner_.lives_.died(creature, owner_.world_.stepCount);
+    owner_.ancestry_.died(creature);
+    ++owner_.deathsInStep_;
+}
+
+void LabWorld::Watcher::removed(const Creature& creature) {
+    owner_.lives_.removed(creature, owner_.world_.stepCount);
+}
+
+LabWorld::LabWorld(const WorldSettings& settings) : world_(settings) {}
+
+void LabWorld::seed(std::uint32_t seed) {
+    seed_ = seed;
+    world_.rng.srand(seed);
+    seedWorld({world_, &watcher_});
+    StepReport report;
+    report.births = world_.creatures.size();
+    afterStep(report, true);
+}
+
+std::string LabWorld::load(const std::string& path) {
+    RunContinuation run;
+    std::optional<std::string> ancestry;
+    if (std::string problem = loadRun(path, world_, run, ancestry); !problem.empty()) {
+        return problem;
+    }
+    seed_ = run.seed;
+    lastStep_ = run.lastStep;
+    lives_.adopt(world_);
+    if (ancestry) {
+        if (std::string problem = ancestry_.deserialize(*ancestry); !problem.empty()) {
+            return "cannot load '" + path + "': " + problem;
+        }
+    } else {
+        ancestry_.adoptLiving(world_);
+    }
+    // The saved step is in the chart of the run that saved it; this one starts after it.
+    countWorld();
+    return {};
+}
+
+StepReport LabWorld::step() {
+    const StepReport report = worldStep(world_, &watcher_);
+    afterStep(report, true);
+    return report;
+}
+
+void LabWorld::afterStep(const StepReport& report, bool charted) {
+    ancestry_.endStep();
+    countWorld();
+    if (charted) plot_.add(world_.stepCount, census_, report.births, deathsInStep_);
+    deathsInStep_ = 0;
+    lastStep_ = report;
+}
+
+// The sums run in list order, as takeCensus's do, so that the means are the same doubles.
+void LabWorld::countWorld() {
+    Census census;
+    double sizeSum = 0.0;
+    double energySum = 0.0;
+    long long kindCount[4] = {0, 0, 0, 0};
+    forEachCreature(world_, [&](const Creature& c) {
+        ++census.length;
+        if (!(c.energy > 0)) return;
+        ++census.living;
+        sizeSum += c.size;
+        energySum += c.energy;
+        census.livingSegments += c.body.segmentCount();
+        const LifeRecord::Life& life = lives_.of(c);
+        for (int k = 0; k < 4; ++k) kindCount[k] += life.kinds[k];
+    });
+    if (census.living > 0) {
+        census.meanSize = sizeSum / census.living;
+        census.meanEnergy = energySum / census.living;
+    }
+    if (census.livingSegments > 0) {
+        for (int k = 0; k < 4; ++k) {
+            census.kindShare[k] =
+                static_cast<double>(kindCount[k]) / static_cast<double>(census.livingSegments);
+        }
+    }
+    census_ = census;
+}
+
+LabSnapshot LabWorld::snapshot() const {
+    return LabSnapshot{world_.stepCount, saveBytes(), plot_};
+}
+
+std::string LabWorld::restore(const LabSnapshot& snapshot) {
+    RunContinuation run;
+    std::optional<std::string> ancestry;
+    if (std::string problem = readRun(snapshot.bytes, world_, run, ancestry); !problem.empty()) {
+        return problem;
+    }
+    seed_ = run.seed;
+    lastStep_ = run.lastStep;
+    if (ancestry) {
+        if (std::string problem = ancestry_.deserialize(*ancestry); !problem.empty())
+            return problem;
+    }
+    plot_ = snapshot.plot;
+    deathsInStep_ = 0;
+    countWorld();
+    return {};
+}
+
+std::string LabWorld::saveBytes() const {
+    return encodeWorld(world_,
+                       runSections(RunContinuation{lastStep_, seed_}, ancestry_.serialize()));
+}
+
+} // namespace kanimo
