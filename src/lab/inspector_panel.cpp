@@ -118,12 +118,20 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     birth_->setToolTip(tr("Show the step this creature was born in"));
     death_ = new QPushButton(tr("Go to &death"));
     death_->setToolTip(tr("Show the step this creature died in"));
+    delete_ = new QPushButton(tr("De&lete"));
+    delete_->setToolTip(tr("Delete this creature at the step shown, which starts a branch of "
+                           "the run there (the Delete key does the same)"));
+    // Two rows, so that the dock keeps its width.
     buttons->addWidget(follow_);
     buttons->addWidget(parent_);
-    buttons->addWidget(birth_);
-    buttons->addWidget(death_);
+    buttons->addWidget(delete_);
     buttons->addStretch();
     detailsLayout->addLayout(buttons);
+    auto* moments = new QHBoxLayout;
+    moments->addWidget(birth_);
+    moments->addWidget(death_);
+    moments->addStretch();
+    detailsLayout->addLayout(moments);
     parentState_ = new QLabel;
     parentState_->setWordWrap(true);
     detailsLayout->addWidget(parentState_);
@@ -143,6 +151,9 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     });
     connect(death_, &QPushButton::clicked, this, [this] {
         if (deathStep_ >= 0) emit jumpRequested(deathStep_);
+    });
+    connect(delete_, &QPushButton::clicked, this, [this] {
+        if (shownId_ != 0) emit deleteRequested(shownId_);
     });
     connect(parent_, &QPushButton::clicked, this, [this] {
         if (parentId_ == 0) return;
@@ -218,6 +229,7 @@ void InspectorPanel::showSelection(const Selection& s) {
         return;
     }
     follow_->setEnabled(s.inWorld);
+    delete_->setEnabled(s.inWorld);
     birthStep_ = c.birthStep;
     deathStep_ = c.deathStep >= 0 ? c.deathStep : s.recordedDeath;
     death_->setEnabled(deathStep_ >= 0);

@@ -43,6 +43,7 @@ class InspectorPanel : public QWidget {
     void selectRequested(std::uint64_t id);
     void followChanged(bool follow);
     void jumpRequested(long long step);
+    void deleteRequested(std::uint64_t id);
 
   private:
     QLabel* state_;
@@ -54,6 +55,7 @@ class InspectorPanel : public QWidget {
     QPushButton* parent_;
     QPushButton* birth_;
     QPushButton* death_;
+    QPushButton* delete_;
     long long birthStep_ = -1;
     long long deathStep_ = -1;
     QLabel* parentState_;

@@ -131,7 +131,7 @@ std::string LabWorld::changeSettings(const WorldSettings& settings) {
     RunContinuation run;
     std::optional<std::string> ancestry;
     if (std::string problem = readRun(changed, trial, run, ancestry); !problem.empty()) {
-        return problem;
+        return "the world as it is cannot go on under these settings: " + problem;
     }
     return restore(LabSnapshot{world_.stepCount, changed, plot_});
 }

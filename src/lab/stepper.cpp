@@ -104,30 +104,34 @@ void Stepper::jumpTo(long long step) {
     wake_.notify_all();
 }
 
-void Stepper::chooseBranch(int index) {
+void Stepper::chooseBranch(int index, long long step) {
     {
         std::lock_guard lock(mutex_);
         running_ = false;
         pendingSteps_ = 0;
         jumpBranch_ = index;
-        jumpTarget_ = -1;
+        jumpTarget_ = step;
     }
     wake_.notify_all();
 }
 
-std::string Stepper::change(const std::string& what, std::function<std::string(LabWorld&)> apply) {
-    return call([this, what, apply](LabWorld& w) {
+std::string Stepper::change(const std::string& what, std::function<std::string(LabWorld&)> apply,
+                            std::uint64_t deleted) {
+    return call([this, what, apply, deleted](LabWorld& w) {
+        const Selection last = lastSelection_;
         std::string problem = branches_.branch(w, what, apply);
-        // The selection's creature may be gone, and the inspector's card is of the branch left.
-        lastSelection_ = Selection{};
+        if (!problem.empty()) return problem;
+        // The world was changed or made anew: the selected creature is looked for again, but
+        // one deleted keeps its last card, which says when it went.
+        lastSelection_ = last.id == deleted && last.inWorld ? last : Selection{};
         selectedCreature_ = nullptr;
         return problem;
     });
 }
 
 std::string Stepper::deleteCreature(std::uint64_t id) {
-    return change("deleted #" + std::to_string(id),
-                  [id](LabWorld& w) { return w.deleteCreature(id); });
+    return change(
+        "deleted #" + std::to_string(id), [id](LabWorld& w) { return w.deleteCreature(id); }, id);
 }
 
 std::string Stepper::changeSettings(const WorldSettings& settings) {
@@ -141,7 +145,14 @@ std::string Stepper::changeSettings(const WorldSettings& settings) {
         what += std::string(f.name) + " " + plainNumber(was) + " to " + plainNumber(now);
     }
     if (what.empty()) return "no setting was changed";
-    return change(what, [settings](LabWorld& w) { return w.changeSettings(settings); });
+    return change(
+        what, [settings](LabWorld& w) { return w.changeSettings(settings); }, 0);
+}
+
+Stepper::SavedWorld Stepper::saveWorld() {
+    return call([this](LabWorld& w) {
+        return SavedWorld{w.saveBytes(), w.stepNumber(), branches_.shown()};
+    });
 }
 
 void Stepper::jump(long long target, int branch) {

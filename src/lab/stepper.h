@@ -98,11 +98,18 @@ class Stepper {
     void select(std::uint64_t id);
     // Shows another step of the run (the run pauses). A newer jump replaces one on its way.
     void jumpTo(long long step);
-    // Shows another branch, at the step it was left at (the run pauses).
-    void chooseBranch(int index);
+    // Shows another branch at `step`, or at the step it was left at for -1 (the run pauses).
+    void chooseBranch(int index, long long step = -1);
     // Changes the world at the step shown, which starts a branch there. One line on failure.
     std::string deleteCreature(std::uint64_t id);
     std::string changeSettings(const WorldSettings& settings);
+    // The bytes of a save file of the world shown, between two steps.
+    struct SavedWorld {
+        std::string bytes;
+        long long step = 0;
+        int branch = 0;
+    };
+    SavedWorld saveWorld();
     // Replaces the world, keeping the thread (the run pauses).
     void replaceWorld(std::unique_ptr<LabWorld> world);
 
@@ -125,7 +132,9 @@ class Stepper {
     void run();
     void publish(bool drawn);
     void jump(long long target, int branch);
-    std::string change(const std::string& what, std::function<std::string(LabWorld&)> apply);
+    // `deleted`: the creature the change deletes, 0 for none.
+    std::string change(const std::string& what, std::function<std::string(LabWorld&)> apply,
+                       std::uint64_t deleted);
     Selection readSelection();
 
     std::unique_ptr<LabWorld> world_; // the thread's alone once it started
