@@ -146,12 +146,8 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     layout->addStretch();
 
     connect(follow_, &QPushButton::toggled, this, &InspectorPanel::followChanged);
-    connect(birth_, &QPushButton::clicked, this, [this] {
-        if (birthStep_ >= 0) emit jumpRequested(birthStep_);
-    });
-    connect(death_, &QPushButton::clicked, this, [this] {
-        if (deathStep_ >= 0) emit jumpRequested(deathStep_);
-    });
+    connect(birth_, &QPushButton::clicked, this, [this] { goToBirth(); });
+    connect(death_, &QPushButton::clicked, this, [this] { goToDeath(); });
     connect(delete_, &QPushButton::clicked, this, [this] {
         if (shownId_ != 0) emit deleteRequested(shownId_);
     });
@@ -178,6 +174,14 @@ bool InspectorPanel::following() const {
 
 void InspectorPanel::setFollowing(bool follow) {
     follow_->setChecked(follow);
+}
+
+void InspectorPanel::goToBirth() {
+    if (shownId_ != 0 && birthStep_ >= 0) emit jumpRequested(birthStep_);
+}
+
+void InspectorPanel::goToDeath() {
+    if (shownId_ != 0 && deathStep_ >= 0) emit jumpRequested(deathStep_);
 }
 
 QString kinText(const Kin& kin) {

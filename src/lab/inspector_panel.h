@@ -38,6 +38,9 @@ class InspectorPanel : public QWidget {
     void showSelection(const Selection& selection);
     bool following() const;
     void setFollowing(bool follow);
+    // As the buttons do: ask for the selected creature's birth or death step, when known.
+    void goToBirth();
+    void goToDeath();
 
   signals:
     void selectRequested(std::uint64_t id);

@@ -229,6 +229,10 @@ void LabWindow::makeActions() {
         timelineStep_->selectAll();
     });
     goTo->setToolTip(tr("Type a step of the run to show it again"));
+    add(run, tr("Go to the selected creature's b&irth"), QKeySequence(tr("Ctrl+B")),
+        [this] { inspector_->goToBirth(); });
+    add(run, tr("Go to the selected creature's d&eath"), QKeySequence(tr("Ctrl+D")),
+        [this] { inspector_->goToDeath(); });
     run->addSeparator();
     QAction* remove = add(run, tr("&Delete the selected creature"), QKeySequence::Delete,
                           [this] { deleteCreature(selected_); });
