@@ -301,6 +301,9 @@ void LabWindow::select(std::uint64_t id) {
 void LabWindow::refresh() {
     std::shared_ptr<const Published> p = stepper_->latest();
     if (!p) return;
+    // What the world replaced published on its way out says nothing of the new one.
+    if (awaitingWorld_ && p->worldSerial == worldSerial_) return;
+    awaitingWorld_ = false;
     if (p->serial != shownSerial_) {
         shownSerial_ = p->serial;
         if (p->worldSerial != worldSerial_) {
@@ -497,6 +500,7 @@ void LabWindow::startWorld(std::unique_ptr<LabWorld> world, const QString& path)
     files_.assign(1, BranchFile{path_, savedStep_});
     branches_.clear();
     branch_ = 0;
+    awaitingWorld_ = true;
     stepper_->replaceWorld(std::move(world));
     updateTitle();
 }

@@ -100,6 +100,7 @@ class LabWindow : public QMainWindow {
     std::vector<BranchInfo> branches_;
     int branch_ = 0;
     std::uint64_t worldSerial_ = 0;
+    bool awaitingWorld_ = false; // a new world was handed over and has not published yet
     std::uint64_t shownSerial_ = 0;
     std::uint64_t selected_ = 0;
     std::uint64_t chartSerial_ = 0;
