@@ -27,11 +27,11 @@
 
 #include "cpu_time.h"
 #include "creature/creature.h"
+#include "lab/branches.h"
 #include "lab/creature_card.h"
 #include "lab/lab_world.h"
 #include "lab/scene.h"
 #include "lab/stepper.h"
-#include "lab/timeline.h"
 #include "render/picture.h"
 #include "world/population.h"
 #include "world/step.h"
@@ -222,8 +222,9 @@ void BM_LabTimeline(benchmark::State& state) {
 
         LabWorld lab(scaled(k));
         lab.seed(1);
-        Timeline timeline;
-        timeline.begin(lab);
+        Branches branches;
+        branches.begin(lab);
+        const Timeline& timeline = branches.at(0).timeline;
         // Taken in the same run, step by step, so that the machine's drift between two
         // runs does not count.
         double stepping = 0;
@@ -233,7 +234,7 @@ void BM_LabTimeline(benchmark::State& state) {
             lab.step();
             const double b = threadCpuSeconds();
             const long long taken = timeline.takenCount();
-            timeline.afterStep(lab);
+            branches.afterStep(lab);
             stepping += b - a;
             if (timeline.takenCount() != taken) snapshotting += threadCpuSeconds() - b;
         }
@@ -244,7 +245,7 @@ void BM_LabTimeline(benchmark::State& state) {
         for (int jump = 0; jump < 20; ++jump) {
             const long long target = pick.rand31() % (steps + 1);
             start = threadCpuSeconds();
-            showStep(lab, timeline, target, [](long long) { return true; });
+            branches.show(lab, target, [](long long) { return true; });
             worst = std::max(worst, threadCpuSeconds() - start);
         }
         state.counters["snapshot_cost"] = snapshotting / stepping;

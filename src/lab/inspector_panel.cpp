@@ -118,12 +118,20 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     birth_->setToolTip(tr("Show the step this creature was born in"));
     death_ = new QPushButton(tr("Go to &death"));
     death_->setToolTip(tr("Show the step this creature died in"));
+    delete_ = new QPushButton(tr("De&lete"));
+    delete_->setToolTip(tr("Delete this creature at the step shown, which starts a branch of "
+                           "the run there (the Delete key does the same)"));
+    // Two rows, so that the dock keeps its width.
     buttons->addWidget(follow_);
     buttons->addWidget(parent_);
-    buttons->addWidget(birth_);
-    buttons->addWidget(death_);
+    buttons->addWidget(delete_);
     buttons->addStretch();
     detailsLayout->addLayout(buttons);
+    auto* moments = new QHBoxLayout;
+    moments->addWidget(birth_);
+    moments->addWidget(death_);
+    moments->addStretch();
+    detailsLayout->addLayout(moments);
     parentState_ = new QLabel;
     parentState_->setWordWrap(true);
     detailsLayout->addWidget(parentState_);
@@ -138,11 +146,10 @@ InspectorPanel::InspectorPanel(QWidget* parent) : QWidget(parent) {
     layout->addStretch();
 
     connect(follow_, &QPushButton::toggled, this, &InspectorPanel::followChanged);
-    connect(birth_, &QPushButton::clicked, this, [this] {
-        if (birthStep_ >= 0) emit jumpRequested(birthStep_);
-    });
-    connect(death_, &QPushButton::clicked, this, [this] {
-        if (deathStep_ >= 0) emit jumpRequested(deathStep_);
+    connect(birth_, &QPushButton::clicked, this, [this] { goToBirth(); });
+    connect(death_, &QPushButton::clicked, this, [this] { goToDeath(); });
+    connect(delete_, &QPushButton::clicked, this, [this] {
+        if (shownId_ != 0) emit deleteRequested(shownId_);
     });
     connect(parent_, &QPushButton::clicked, this, [this] {
         if (parentId_ == 0) return;
@@ -167,6 +174,14 @@ bool InspectorPanel::following() const {
 
 void InspectorPanel::setFollowing(bool follow) {
     follow_->setChecked(follow);
+}
+
+void InspectorPanel::goToBirth() {
+    if (shownId_ != 0 && birthStep_ >= 0) emit jumpRequested(birthStep_);
+}
+
+void InspectorPanel::goToDeath() {
+    if (shownId_ != 0 && deathStep_ >= 0) emit jumpRequested(deathStep_);
 }
 
 QString kinText(const Kin& kin) {
@@ -218,6 +233,7 @@ void InspectorPanel::showSelection(const Selection& s) {
         return;
     }
     follow_->setEnabled(s.inWorld);
+    delete_->setEnabled(s.inWorld);
     birthStep_ = c.birthStep;
     deathStep_ = c.deathStep >= 0 ? c.deathStep : s.recordedDeath;
     death_->setEnabled(deathStep_ >= 0);

@@ -38,11 +38,15 @@ class InspectorPanel : public QWidget {
     void showSelection(const Selection& selection);
     bool following() const;
     void setFollowing(bool follow);
+    // As the buttons do: ask for the selected creature's birth or death step, when known.
+    void goToBirth();
+    void goToDeath();
 
   signals:
     void selectRequested(std::uint64_t id);
     void followChanged(bool follow);
     void jumpRequested(long long step);
+    void deleteRequested(std::uint64_t id);
 
   private:
     QLabel* state_;
@@ -54,6 +58,7 @@ class InspectorPanel : public QWidget {
     QPushButton* parent_;
     QPushButton* birth_;
     QPushButton* death_;
+    QPushButton* delete_;
     long long birthStep_ = -1;
     long long deathStep_ = -1;
     QLabel* parentState_;

@@ -1,6 +1,7 @@
 #include "lab/lab_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -22,11 +23,14 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <ctime>
+#include <utility>
 
 #include "files/output_file.h"
+#include "lab/branch_strip.h"
 #include "lab/chart_panel.h"
 #include "lab/inspector_panel.h"
 #include "lab/new_world_dialog.h"
+#include "lab/settings_dialog.h"
 #include "lab/world_view.h"
 #include "render/frame.h"
 #include "render/picture.h"
@@ -83,7 +87,14 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
     timelineSpan_ = new QLabel;
     bar->addWidget(timelineSpan_);
     centreLayout->addLayout(bar);
+    branchStrip_ = new BranchStrip;
+    branchStrip_->setContentsMargins(6, 0, 6, 2);
+    branchStrip_->hide();
+    centreLayout->addWidget(branchStrip_);
     setCentralWidget(centre);
+    files_.push_back(BranchFile{path_, savedStep_});
+    connect(branchStrip_, &BranchStrip::chosen, this,
+            [this](int i, long long step) { stepper_->chooseBranch(i, step); });
     connect(timeline_, &QSlider::sliderMoved, this, [this](int v) { jumpTo(v); });
     connect(timeline_, &QSlider::actionTriggered, this, [this](int) {
         if (!timeline_->isSliderDown()) jumpTo(timeline_->sliderPosition());
@@ -135,6 +146,8 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
             [this](std::uint64_t id) { select(id); });
     connect(inspector_, &InspectorPanel::jumpRequested, this,
             [this](long long step) { jumpTo(step); });
+    connect(inspector_, &InspectorPanel::deleteRequested, this,
+            [this](std::uint64_t id) { deleteCreature(id); });
     connect(inspector_, &InspectorPanel::followChanged, this, [this](bool on) {
         followAction_->setChecked(on);
         refresh();
@@ -216,6 +229,23 @@ void LabWindow::makeActions() {
         timelineStep_->selectAll();
     });
     goTo->setToolTip(tr("Type a step of the run to show it again"));
+    add(run, tr("Go to the selected creature's b&irth"), QKeySequence(tr("Ctrl+B")),
+        [this] { inspector_->goToBirth(); });
+    add(run, tr("Go to the selected creature's d&eath"), QKeySequence(tr("Ctrl+D")),
+        [this] { inspector_->goToDeath(); });
+    run->addSeparator();
+    QAction* remove = add(run, tr("&Delete the selected creature"), QKeySequence::Delete,
+                          [this] { deleteCreature(selected_); });
+    remove->setToolTip(tr("Deleting a creature at the step shown starts a branch of the run"));
+    add(run, tr("Change se&ttings..."), QKeySequence(tr("Ctrl+T")), [this] { changeSettings(); });
+    branchMenu_ = run->addMenu(tr("&Branches"));
+    branchMenu_->setEnabled(false);
+    add(run, tr("Ne&xt branch"), QKeySequence(Qt::Key_BracketRight), [this] {
+        if (branch_ + 1 < static_cast<int>(branches_.size())) chooseBranch(branch_ + 1);
+    });
+    add(run, tr("Pre&vious branch"), QKeySequence(Qt::Key_BracketLeft), [this] {
+        if (branch_ > 0) chooseBranch(branch_ - 1);
+    });
     QAction* clear = new QAction(tr("Clear the selection"), this);
     clear->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(clear, &QAction::triggered, this, [this] { select(0); });
@@ -271,6 +301,9 @@ void LabWindow::select(std::uint64_t id) {
 void LabWindow::refresh() {
     std::shared_ptr<const Published> p = stepper_->latest();
     if (!p) return;
+    // What the world replaced published on its way out says nothing of the new one.
+    if (awaitingWorld_ && p->worldSerial == worldSerial_) return;
+    awaitingWorld_ = false;
     if (p->serial != shownSerial_) {
         shownSerial_ = p->serial;
         if (p->worldSerial != worldSerial_) {
@@ -281,6 +314,7 @@ void LabWindow::refresh() {
             view_->show(p);
         }
         shownStep_ = p->step;
+        showBranches(*p);
         showTimeline(*p);
         stepLabel_->setText(tr("Step %1").arg(p->step));
         seedLabel_->setText(p->seed ? tr("Seed %1").arg(*p->seed) : tr("Seed unknown"));
@@ -319,27 +353,128 @@ void LabWindow::showTimeline(const Published& p) {
     timelineStep_->setRange(first, newest);
     if (!timeline_->isSliderDown()) timeline_->setValue(static_cast<int>(p.step));
     if (!timelineStep_->hasFocus()) timelineStep_->setValue(static_cast<int>(p.step));
-    timelineSpan_->setText(p.jumpTarget >= 0 ? tr("going to step %1...").arg(p.jumpTarget)
-                                             : tr("of %1 to %2").arg(first).arg(newest));
+    if (p.jumpTarget >= 0) {
+        timelineSpan_->setText(tr("going to step %1...").arg(p.jumpTarget));
+    } else if (p.branch > 0) {
+        timelineSpan_->setText(tr("of %1 to %2, its own from %3")
+                                   .arg(first)
+                                   .arg(newest)
+                                   .arg(p.branches[static_cast<std::size_t>(p.branch)].forkStep));
+    } else {
+        timelineSpan_->setText(tr("of %1 to %2").arg(first).arg(newest));
+    }
+}
+
+void LabWindow::showBranches(const Published& p) {
+    // Each branch keeps its own file; the shown one's are path_ and savedStep_.
+    while (files_.size() < p.branches.size()) files_.push_back(BranchFile{});
+    if (p.branch != branch_) {
+        files_[static_cast<std::size_t>(branch_)] = {path_, savedStep_};
+        branch_ = p.branch;
+        path_ = files_[static_cast<std::size_t>(branch_)].path;
+        savedStep_ = files_[static_cast<std::size_t>(branch_)].savedStep;
+    }
+    bool same = p.branches.size() == branches_.size();
+    for (std::size_t i = 0; same && i < branches_.size(); ++i) {
+        same = branches_[i].newestStep == p.branches[i].newestStep;
+    }
+    if (!same) {
+        branches_ = p.branches;
+        branchMenu_->clear();
+        auto* group = new QActionGroup(branchMenu_);
+        for (int i = 0; i < static_cast<int>(branches_.size()); ++i) {
+            QAction* a = branchMenu_->addAction(branchName(branches_, i));
+            a->setCheckable(true);
+            group->addAction(a);
+            connect(a, &QAction::triggered, this, [this, i] { chooseBranch(i); });
+        }
+    }
+    const QList<QAction*> listed = branchMenu_->actions();
+    if (branch_ < listed.size()) listed[branch_]->setChecked(true);
+    branchMenu_->setEnabled(branches_.size() > 1);
+    branchStrip_->setVisible(branches_.size() > 1);
+    if (branches_.size() > 1) branchStrip_->setBranches(branches_, branch_, p.firstStep, p.step);
+}
+
+bool LabWindow::mayChange() {
+    if (stepper_->latest()->jumpTarget < 0) return true;
+    statusBar()->showMessage(tr("The timeline is on its way to a step: change the world there "
+                                "once it is shown"),
+                             5000);
+    return false;
+}
+
+void LabWindow::deleteCreature(std::uint64_t id) {
+    if (id == 0) {
+        statusBar()->showMessage(tr("Click a creature first, then delete it"), 5000);
+        return;
+    }
+    if (!mayChange()) return;
+    const long long step = shownStep_;
+    if (std::string problem = stepper_->deleteCreature(id); !problem.empty()) {
+        statusBar()->showMessage(stdText(problem), 8000);
+        return;
+    }
+    statusBar()->showMessage(
+        tr("Deleted creature #%1 at step %2: a branch of the run starts there").arg(id).arg(step),
+        8000);
+}
+
+void LabWindow::changeSettings() {
+    if (!mayChange()) return;
+    setRunning(false);
+    const auto [settings, step] =
+        stepper_->call([](LabWorld& w) { return std::pair(w.world().settings, w.stepNumber()); });
+    SettingsDialog dialog(
+        settings, step,
+        [this](const WorldSettings& changed) { return stepper_->changeSettings(changed); }, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        statusBar()->showMessage(
+            tr("New settings from step %1: a branch of the run starts there").arg(step), 8000);
+    }
+}
+
+void LabWindow::chooseBranch(int index) {
+    if (index < 0 || index >= static_cast<int>(branches_.size()) || index == branch_) return;
+    stepper_->chooseBranch(index);
 }
 
 void LabWindow::updateTitle() {
     const QString name = path_.isEmpty() ? tr("Untitled world") : QFileInfo(path_).fileName();
-    setWindowTitle(name + "[*] — Kanimo Lab");
+    const QString branch = branch_ > 0 ? tr(" (branch %1)").arg(branch_) : QString();
+    setWindowTitle(name + branch + "[*] — Kanimo Lab");
     setWindowModified(savedStep_ != shownStep_);
 }
 
 bool LabWindow::mayDiscard() {
-    if (savedStep_ == shownStep_) return true;
-    const auto answer = QMessageBox::question(
-        this, tr("Kanimo Lab"),
-        path_.isEmpty() ? tr("The world has run %1 steps and was never saved. Save it first?")
-                              .arg(shownStep_ - savedStep_)
-                        : tr("The world has run %1 steps since it was last saved. Save it first?")
-                              .arg(shownStep_ - savedStep_),
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-    if (answer == QMessageBox::Save) return save();
-    return answer == QMessageBox::Discard;
+    if (savedStep_ != shownStep_) {
+        const QString question =
+            savedStep_ < 0 ? tr("Branch %1 of the run was never saved. Save it first?").arg(branch_)
+            : path_.isEmpty() ? tr("The world has run %1 steps and was never saved. Save it "
+                                   "first?")
+                                    .arg(shownStep_ - savedStep_)
+                              : tr("The world has run %1 steps since it was last saved. Save "
+                                   "it first?")
+                                    .arg(shownStep_ - savedStep_);
+        const auto answer = QMessageBox::question(
+            this, tr("Kanimo Lab"), question,
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !save())) {
+            return false;
+        }
+    }
+    // Branches not shown are saved only by showing them.
+    int unsaved = 0;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        if (static_cast<int>(i) != branch_ && files_[i].savedStep < 0) ++unsaved;
+    }
+    if (unsaved == 0) return true;
+    return QMessageBox::question(this, tr("Kanimo Lab"),
+                                 tr("%n other branch(es) of the run were never saved and will be "
+                                    "lost. Close the world anyway?",
+                                    "", unsaved),
+                                 QMessageBox::Discard | QMessageBox::Cancel,
+                                 QMessageBox::Cancel) == QMessageBox::Discard;
 }
 
 void LabWindow::closeEvent(QCloseEvent* event) {
@@ -362,6 +497,10 @@ void LabWindow::startWorld(std::unique_ptr<LabWorld> world, const QString& path)
     path_ = path;
     savedStep_ = world->stepNumber();
     shownStep_ = savedStep_;
+    files_.assign(1, BranchFile{path_, savedStep_});
+    branches_.clear();
+    branch_ = 0;
+    awaitingWorld_ = true;
     stepper_->replaceWorld(std::move(world));
     updateTitle();
 }
@@ -404,8 +543,16 @@ bool LabWindow::save() {
 }
 
 bool LabWindow::saveAs() {
-    QString path = QFileDialog::getSaveFileName(this, tr("Save the world"),
-                                                path_.isEmpty() ? QString("world.sav") : path_,
+    QString suggested = path_;
+    if (suggested.isEmpty()) {
+        // A branch is saved beside the run's file, named after it.
+        const QString run = files_.front().path;
+        const QString stem = run.isEmpty() ? QString("world") : QFileInfo(run).completeBaseName();
+        const QString folder = run.isEmpty() ? QString() : QFileInfo(run).path() + "/";
+        suggested = branch_ > 0 ? folder + stem + tr("-branch-%1.sav").arg(branch_)
+                                : folder + stem + ".sav";
+    }
+    QString path = QFileDialog::getSaveFileName(this, tr("Save the world"), suggested,
                                                 tr("Kanimo worlds (*.sav)"));
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += ".sav";
@@ -413,14 +560,7 @@ bool LabWindow::saveAs() {
 }
 
 bool LabWindow::saveTo(const QString& path) {
-    // The bytes of a whole step, taken between two steps.
-    struct Saved {
-        std::string bytes;
-        long long step;
-    };
-    const Saved saved = stepper_->call([](LabWorld& w) {
-        return Saved{w.saveBytes(), w.stepNumber()};
-    });
+    const Stepper::SavedWorld saved = stepper_->saveWorld();
     OutputFile out;
     std::string problem = out.open(path.toStdString());
     if (problem.empty()) problem = out.write(saved.bytes);
@@ -429,8 +569,12 @@ bool LabWindow::saveTo(const QString& path) {
         QMessageBox::warning(this, tr("Kanimo Lab"), stdText(problem));
         return false;
     }
-    path_ = path;
-    savedStep_ = saved.step;
+    if (saved.branch == branch_) {
+        path_ = path;
+        savedStep_ = saved.step;
+    } else if (static_cast<std::size_t>(saved.branch) < files_.size()) {
+        files_[static_cast<std::size_t>(saved.branch)] = {path, saved.step};
+    }
     noteRecent(path);
     updateTitle();
     statusBar()->showMessage(tr("Saved step %1 to %2").arg(saved.step).arg(path), 8000);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "lab/stepper.h"
 
@@ -17,6 +18,7 @@ class QTimer;
 
 namespace kanimo {
 
+class BranchStrip;
 class ChartPanel;
 class InspectorPanel;
 class WorldView;
@@ -57,6 +59,11 @@ class LabWindow : public QMainWindow {
     void updateTitle();
     void jumpTo(long long step);
     void showTimeline(const Published& p);
+    void showBranches(const Published& p);
+    void deleteCreature(std::uint64_t id);
+    void changeSettings();
+    void chooseBranch(int index);
+    bool mayChange();
 
     std::unique_ptr<Stepper> stepper_;
     WorldView* view_;
@@ -79,10 +86,21 @@ class LabWindow : public QMainWindow {
     QSlider* timeline_;
     QSpinBox* timelineStep_;
     QLabel* timelineSpan_;
+    QMenu* branchMenu_;
+    BranchStrip* branchStrip_;
 
+    // Of the branch shown; each branch is saved to a file of its own.
     QString path_;
-    long long savedStep_ = 0; // the step saved, or the world's first when never saved
+    long long savedStep_ = 0; // the step saved, the world's first when never run, -1: never
+    struct BranchFile {
+        QString path;
+        long long savedStep = -1;
+    };
+    std::vector<BranchFile> files_; // of every branch, the shown one's as it was when left
+    std::vector<BranchInfo> branches_;
+    int branch_ = 0;
     std::uint64_t worldSerial_ = 0;
+    bool awaitingWorld_ = false; // a new world was handed over and has not published yet
     std::uint64_t shownSerial_ = 0;
     std::uint64_t selected_ = 0;
     std::uint64_t chartSerial_ = 0;

@@ -1,5 +1,6 @@
 #include "lab/lab_world.h"
 
+#include <string>
 #include <vector>
 
 #include "creature/creature.h"
@@ -100,6 +101,39 @@ void LabWorld::countWorld() {
         }
     }
     census_ = census;
+}
+
+std::string LabWorld::deleteCreature(std::uint64_t id) {
+    Creature* chosen = nullptr;
+    forEachCreature(world_, [&](Creature& c) {
+        if (c.lineage.id == id) chosen = &c;
+    });
+    if (chosen == nullptr) {
+        return "creature #" + std::to_string(id) + " is not in the world at step " +
+               std::to_string(world_.stepCount);
+    }
+    removeCreature(world_, chosen, &watcher_);
+    ancestry_.endStep();
+    // The death belongs to no step's count: a replay from a snapshot taken after it would
+    // not count it again.
+    deathsInStep_ = 0;
+    countWorld();
+    return {};
+}
+
+std::string LabWorld::changeSettings(const WorldSettings& settings) {
+    const WorldSettings kept = world_.settings;
+    world_.settings = settings;
+    const std::string changed = saveBytes();
+    world_.settings = kept;
+    // Tried on a world of its own first, so that one the loader refuses leaves this as it is.
+    World trial(settings);
+    RunContinuation run;
+    std::optional<std::string> ancestry;
+    if (std::string problem = readRun(changed, trial, run, ancestry); !problem.empty()) {
+        return "the world as it is cannot go on under these settings: " + problem;
+    }
+    return restore(LabSnapshot{world_.stepCount, changed, plot_});
 }
 
 LabSnapshot LabWorld::snapshot() const {

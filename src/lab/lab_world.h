@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "lab/life_record.h"
 #include "report/ancestry.h"
@@ -43,6 +44,16 @@ class LabWorld {
 
     // The bytes of a save file kanimo-sim --load goes on from exactly.
     std::string saveBytes() const;
+
+    // Changes to the world between two steps, each one line on failure (the world is then
+    // as it was). A deletion goes through the world's own removal, so the record says the
+    // creature was deleted. New settings take effect as if the world were saved with them
+    // and loaded: the loader's checks hold the world to what the rules can reach under the
+    // new settings, and anything the world keeps that follows from them is made anew.
+    std::string deleteCreature(std::uint64_t id);
+    std::string changeSettings(const WorldSettings& settings);
+    // Trades the record of lives for another run's: a branch keeps its own.
+    void swapLives(LifeRecord& other) { std::swap(lives_, other); }
 
     LabSnapshot snapshot() const;
     // Back (or on) to a snapshot of this run. Returns an empty string, or the reason.

@@ -64,6 +64,23 @@ void LifeRecord::adopt(World& world) {
     });
 }
 
+LifeRecord LifeRecord::upTo(std::int64_t step) const {
+    LifeRecord kept;
+    kept.firstId_ = firstId_;
+    kept.lives_ = lives_;
+    // Ids are handed out in birth order: the lives born later are the table's tail.
+    while (!kept.lives_.empty() && kept.lives_.back().birthStep > step) kept.lives_.pop_back();
+    for (Life& life : kept.lives_) {
+        if (life.birthStep > step) life = Life{};
+        if (life.deathStep > step) {
+            life.deathStep = -1;
+            life.cause = DeathCause::none;
+        }
+        if (life.removedStep > step) life.removedStep = -1;
+    }
+    return kept;
+}
+
 const LifeRecord::Life* LifeRecord::find(std::uint64_t id) const {
     if (lives_.empty() || id < firstId_ || id - firstId_ >= lives_.size()) return nullptr;
     const Life& life = lives_[id - firstId_];

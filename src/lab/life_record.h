@@ -33,6 +33,9 @@ class LifeRecord {
     void removed(const Creature& creature, std::int64_t step);
     // Takes in the creatures of a loaded world, as they are.
     void adopt(World& world);
+    // The record as it stood after `step`: what came later, in a run that went on from
+    // there, has not happened in a branch that starts there.
+    LifeRecord upTo(std::int64_t step) const;
 
     // Null for an id the record never saw.
     const Life* find(std::uint64_t id) const;

@@ -5,24 +5,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <string>
 
 #include "cli/number_text.h"
 #include "cli/world_options.h"
-#include "world/settings_limits.h"
+#include "lab/settings_form.h"
 
 namespace kanimo {
-
-namespace {
-
-std::string valueText(const SettingField& f, const WorldSettings& s) {
-    return plainNumber(f.whole != nullptr ? s.*f.whole : s.*f.real);
-}
-
-} // namespace
 
 NewWorldDialog::NewWorldDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("New world"));
@@ -39,24 +30,8 @@ NewWorldDialog::NewWorldDialog(QWidget* parent) : QDialog(parent) {
 
     auto* note = new QLabel(tr("Tuning settings (the defaults of a world of this scale):"));
     layout->addWidget(note);
-    auto* inner = new QWidget;
-    auto* form = new QFormLayout(inner);
-    const WorldSettings defaults;
-    for (const SettingField& f : settingFields()) {
-        auto* edit = new QLineEdit(QString::fromStdString(valueText(f, defaults)));
-        edit->setToolTip(tr("%1 to %2")
-                             .arg(QString::fromStdString(plainNumber(f.least)))
-                             .arg(QString::fromStdString(plainNumber(f.most))));
-        edit->setObjectName(QString::fromLatin1(f.name.data(), static_cast<int>(f.name.size())));
-        form->addRow(QString::fromLatin1(f.name.data(), static_cast<int>(f.name.size())) + ":",
-                     edit);
-        fields_.push_back(edit);
-    }
-    auto* scroll = new QScrollArea;
-    scroll->setWidget(inner);
-    scroll->setWidgetResizable(true);
-    scroll->setMinimumHeight(260);
-    layout->addWidget(scroll, 1);
+    form_ = new SettingsForm(WorldSettings{});
+    layout->addWidget(form_, 1);
 
     problem_ = new QLabel;
     problem_->setWordWrap(true);
@@ -72,17 +47,10 @@ NewWorldDialog::NewWorldDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void NewWorldDialog::scaleChanged(int scale) {
-    // Settings still at the defaults of the scale shown move to those of the new one; a
-    // value the user typed stays.
+    // Settings still at the defaults of the scale shown move to those of the new one.
     WorldSettings scaled;
     applyWorldOption("--scale", std::to_string(scale), scaled);
-    std::size_t i = 0;
-    for (const SettingField& f : settingFields()) {
-        if (fields_[i]->text().trimmed().toStdString() == valueText(f, shownDefaults_)) {
-            fields_[i]->setText(QString::fromStdString(valueText(f, scaled)));
-        }
-        ++i;
-    }
+    form_->moveValues(shownDefaults_, scaled);
     shownDefaults_ = scaled;
 }
 
@@ -100,20 +68,9 @@ void NewWorldDialog::accept() {
         seed = static_cast<std::uint32_t>(value);
     }
     WorldSettings settings;
-    std::size_t i = 0;
-    for (const SettingField& f : settingFields()) {
-        const std::string assignment =
-            std::string(f.name) + "=" + fields_[i]->text().trimmed().toStdString();
-        if (std::string problem = applyWorldOption("--set", assignment, settings);
-            !problem.empty()) {
-            // "--set NAME needs ..." reads as "NAME needs ..." here.
-            if (problem.rfind("--set ", 0) == 0) problem.erase(0, 6);
-            problem_->setText(QString::fromStdString(problem));
-            fields_[i]->setFocus();
-            fields_[i]->selectAll();
-            return;
-        }
-        ++i;
+    if (std::string problem = form_->read(settings); !problem.empty()) {
+        problem_->setText(QString::fromStdString(problem));
+        return;
     }
     if (std::string problem = checkWorldSettings(settings, false); !problem.empty()) {
         problem_->setText(QString::fromStdString(problem));

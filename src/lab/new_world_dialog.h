@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "world/settings.h"
 
@@ -12,6 +11,8 @@ class QLineEdit;
 class QSpinBox;
 
 namespace kanimo {
+
+class SettingsForm;
 
 // File > New world: the seed (empty for the clock), the scale, and every tuning setting
 // with its default, checked against the bounds of a sound world before the dialog closes.
@@ -29,7 +30,7 @@ class NewWorldDialog : public QDialog {
 
     QLineEdit* seedEdit_;
     QSpinBox* scale_;
-    std::vector<QLineEdit*> fields_;
+    SettingsForm* form_;
     QLabel* problem_;
     std::optional<std::uint32_t> seed_;
     WorldSettings settings_;

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
+#include "cli/number_text.h"
 #include "lab/world_walk.h"
+#include "world/settings_limits.h"
 
 namespace kanimo {
 
 using Clock = std::chrono::steady_clock;
 
 Stepper::Stepper(std::unique_ptr<LabWorld> world) : world_(std::move(world)) {
-    timeline_.begin(*world_);
+    branches_.begin(*world_);
     publish(false);
     thread_ = std::thread([this] { run(); });
 }
@@ -78,10 +80,12 @@ void Stepper::replaceWorld(std::unique_ptr<LabWorld> world) {
         running_ = false;
         pendingSteps_ = 0;
         selected_ = 0;
+        jumpTarget_ = -1;
+        jumpBranch_ = -1;
     }
     post([this, held](LabWorld&) {
         world_ = std::move(*held);
-        timeline_.begin(*world_);
+        branches_.begin(*world_);
         ++worldSerial_;
         lastSelection_ = Selection{};
         selectedCreature_ = nullptr;
@@ -100,16 +104,72 @@ void Stepper::jumpTo(long long step) {
     wake_.notify_all();
 }
 
-void Stepper::jump(long long target) {
+void Stepper::chooseBranch(int index, long long step) {
+    {
+        std::lock_guard lock(mutex_);
+        running_ = false;
+        pendingSteps_ = 0;
+        jumpBranch_ = index;
+        jumpTarget_ = step;
+    }
+    wake_.notify_all();
+}
+
+std::string Stepper::change(const std::string& what, std::function<std::string(LabWorld&)> apply,
+                            std::uint64_t deleted) {
+    return call([this, what, apply, deleted](LabWorld& w) {
+        const Selection last = lastSelection_;
+        std::string problem = branches_.branch(w, what, apply);
+        if (!problem.empty()) return problem;
+        // The world was changed or made anew: the selected creature is looked for again, but
+        // one deleted keeps its last card, which says when it went.
+        lastSelection_ = last.id == deleted && last.inWorld ? last : Selection{};
+        selectedCreature_ = nullptr;
+        return problem;
+    });
+}
+
+std::string Stepper::deleteCreature(std::uint64_t id) {
+    return change(
+        "deleted #" + std::to_string(id), [id](LabWorld& w) { return w.deleteCreature(id); }, id);
+}
+
+std::string Stepper::changeSettings(const WorldSettings& settings) {
+    const WorldSettings before = call([](LabWorld& w) { return w.world().settings; });
+    std::string what;
+    for (const SettingField& f : settingFields()) {
+        const double was = f.valueIn(before);
+        const double now = f.valueIn(settings);
+        if (was == now) continue;
+        if (!what.empty()) what += ", ";
+        what += std::string(f.name) + " " + plainNumber(was) + " to " + plainNumber(now);
+    }
+    if (what.empty()) return "no setting was changed";
+    return change(
+        what, [settings](LabWorld& w) { return w.changeSettings(settings); }, 0);
+}
+
+Stepper::SavedWorld Stepper::saveWorld() {
+    return call([this](LabWorld& w) {
+        return SavedWorld{w.saveBytes(), w.stepNumber(), branches_.shown()};
+    });
+}
+
+void Stepper::jump(long long target, int branch) {
+    const int index = branch >= 0 && branch < branches_.count() ? branch : branches_.shown();
+    if (target < 0)
+        target = index == branches_.shown() ? world_->stepNumber() : branches_.at(index).shownStep;
+    target = std::clamp(target, branches_.firstStep(), branches_.at(index).timeline.newestStep());
     jumping_ = target;
     // What the inspector holds was read from the world that is replaced.
     lastSelection_ = Selection{};
     selectedCreature_ = nullptr;
     Clock::time_point lastPublish = Clock::now();
-    const std::string problem = showStep(*world_, timeline_, target, [&](long long) {
+    const std::string problem = branches_.choose(*world_, index, target, [&](long long) {
         {
             std::lock_guard lock(mutex_);
-            if (jumpTarget_ >= 0 || stop_) return false; // a newer jump, or the end
+            // A newer jump, or the end.
+            if (jumpTarget_ >= 0 || jumpBranch_ >= 0 || stop_) return false;
         }
         if (Clock::now() - lastPublish >= std::chrono::duration<double>(1.0 / publishRate)) {
             publish(true);
@@ -153,12 +213,13 @@ void Stepper::run() {
             lock.lock();
             continue;
         }
-        if (jumpTarget_ >= 0) {
-            const long long target =
-                std::clamp(jumpTarget_, timeline_.firstStep(), timeline_.newestStep());
+        if (jumpTarget_ >= 0 || jumpBranch_ >= 0) {
+            const long long target = jumpTarget_;
+            const int branch = jumpBranch_;
             jumpTarget_ = -1;
+            jumpBranch_ = -1;
             lock.unlock();
-            jump(target);
+            jump(target, branch);
             lock.lock();
             continue;
         }
@@ -181,8 +242,7 @@ void Stepper::run() {
         }
         if (single) --pendingSteps_;
         lock.unlock();
-        world_->step();
-        timeline_.afterStep(*world_);
+        branches_.stepOn(*world_);
         const Clock::time_point now = Clock::now();
         ++countedSteps_;
         if (now - lastPublish >= std::chrono::duration<double>(1.0 / publishRate) || single) {
@@ -304,8 +364,18 @@ void Stepper::publish(bool fromThread) {
     p->windows = w.plot().windows();
     p->windowSteps = w.plot().windowSteps();
     p->selection = fromThread ? readSelection() : Selection{};
-    p->firstStep = timeline_.firstStep();
-    p->newestStep = timeline_.newestStep();
+    p->firstStep = branches_.firstStep();
+    p->newestStep = branches_.newestStep();
+    p->branches.resize(static_cast<std::size_t>(branches_.count()));
+    for (int i = 0; i < branches_.count(); ++i) {
+        const Branches::Branch& b = branches_.at(i);
+        BranchInfo& info = p->branches[static_cast<std::size_t>(i)];
+        info.parent = b.parent;
+        info.forkStep = b.forkStep;
+        info.newestStep = b.timeline.newestStep();
+        info.change = b.change;
+    }
+    p->branch = branches_.shown();
     p->jumpTarget = jumping_;
     {
         std::lock_guard lock(mutex_);

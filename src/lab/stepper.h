@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "lab/branches.h"
 #include "lab/creature_card.h"
 #include "lab/lab_world.h"
 #include "lab/scene.h"
-#include "lab/timeline.h"
 #include "report/plot_series.h"
 
 namespace kanimo {
@@ -44,6 +44,14 @@ struct Selection {
     std::vector<Kin> children;
 };
 
+// A branch of the run, as the window lists it.
+struct BranchInfo {
+    int parent = -1; // -1: the run itself
+    long long forkStep = 0;
+    long long newestStep = 0;
+    std::string change;
+};
+
 // Everything the window shows of the world, copied between two steps.
 struct Published {
     std::uint64_t serial = 0;      // grows with every publication
@@ -63,6 +71,9 @@ struct Published {
     long long firstStep = 0;
     long long newestStep = 0;
     long long jumpTarget = -1;
+    // The run and its branches, and the one shown.
+    std::vector<BranchInfo> branches;
+    int branch = 0;
 };
 
 // Runs one LabWorld on a thread of its own. Nothing else touches the world: the window's
@@ -87,6 +98,18 @@ class Stepper {
     void select(std::uint64_t id);
     // Shows another step of the run (the run pauses). A newer jump replaces one on its way.
     void jumpTo(long long step);
+    // Shows another branch at `step`, or at the step it was left at for -1 (the run pauses).
+    void chooseBranch(int index, long long step = -1);
+    // Changes the world at the step shown, which starts a branch there. One line on failure.
+    std::string deleteCreature(std::uint64_t id);
+    std::string changeSettings(const WorldSettings& settings);
+    // The bytes of a save file of the world shown, between two steps.
+    struct SavedWorld {
+        std::string bytes;
+        long long step = 0;
+        int branch = 0;
+    };
+    SavedWorld saveWorld();
     // Replaces the world, keeping the thread (the run pauses).
     void replaceWorld(std::unique_ptr<LabWorld> world);
 
@@ -108,7 +131,10 @@ class Stepper {
     void post(std::function<void(LabWorld&)> command);
     void run();
     void publish(bool drawn);
-    void jump(long long target);
+    void jump(long long target, int branch);
+    // `deleted`: the creature the change deletes, 0 for none.
+    std::string change(const std::string& what, std::function<std::string(LabWorld&)> apply,
+                       std::uint64_t deleted);
     Selection readSelection();
 
     std::unique_ptr<LabWorld> world_; // the thread's alone once it started
@@ -124,6 +150,7 @@ class Stepper {
     std::optional<SceneRequest> view_;
     std::uint64_t selected_ = 0;
     long long jumpTarget_ = -1; // the newest jump asked for
+    int jumpBranch_ = -1;       // and its branch; -1: the one shown
     std::shared_ptr<const Published> latest_;
     std::vector<std::shared_ptr<Published>> spares_; // the thread's: publications to reuse
 
@@ -137,7 +164,7 @@ class Stepper {
     std::uint64_t countedSteps_ = 0;
     std::chrono::steady_clock::time_point countFrom_;
     double stepsPerSecond_ = 0.0;
-    Timeline timeline_;
+    Branches branches_;
     long long jumping_ = -1; // the target of the jump under way
 
     std::thread thread_;

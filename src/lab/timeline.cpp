@@ -56,7 +56,8 @@ void Timeline::afterStep(const LabWorld& world) {
 }
 
 // Keeps the snapshots on the doubled interval, the first one always among them.
-void Timeline::thin() {
+bool Timeline::thin() {
+    if (snapshots_.size() <= 1) return false;
     interval_ *= 2;
     std::vector<LabSnapshot> kept;
     bytes_ = 0;
@@ -67,6 +68,7 @@ void Timeline::thin() {
         }
     }
     snapshots_ = std::move(kept);
+    return true;
 }
 
 const LabSnapshot* Timeline::atOrBefore(long long step) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "lab/lab_world.h"
@@ -22,6 +23,8 @@ class Timeline {
     // The most of the stepping time that taking snapshots may add.
     static constexpr double costShare = 0.03;
 
+    // A timeline whose snapshots are kept within a budget shared with others is made with
+    // no budget of its own (the largest), and thinned by its owner.
     explicit Timeline(std::size_t budget = defaultBudget) : budget_(budget) {}
 
     // The world as it starts: its first snapshot and step.
@@ -40,9 +43,11 @@ class Timeline {
     // The latest snapshot at or before `step`; null before the first.
     const LabSnapshot* atOrBefore(long long step) const;
 
-  private:
-    void thin();
+    // Drops every second snapshot and doubles the interval; false when only the first,
+    // which is never dropped, is left.
+    bool thin();
 
+  private:
     std::size_t budget_;
     long long firstStep_ = 0;
     long long newestStep_ = 0;
@@ -52,25 +57,5 @@ class Timeline {
     double lastSnapshotEnd_ = -1;        // this thread's processor time, in seconds
     long long taken_ = 0;
 };
-
-// Shows `step` of the run in `world`: on from the world's own step when that is nearer than
-// the timeline's nearest snapshot, otherwise from that snapshot. `progress` is told of every
-// step taken (it may return false to stop early). Returns an empty string, or the reason.
-template <typename Progress>
-std::string showStep(LabWorld& world, Timeline& timeline, long long step, Progress&& progress) {
-    const LabSnapshot* from = timeline.atOrBefore(step);
-    const bool onward =
-        world.stepNumber() <= step && (from == nullptr || from->step <= world.stepNumber());
-    if (!onward) {
-        if (from == nullptr) return "step " + std::to_string(step) + " is before the run began";
-        if (std::string problem = world.restore(*from); !problem.empty()) return problem;
-    }
-    while (world.stepNumber() < step) {
-        world.step();
-        timeline.afterStep(world);
-        if (!progress(world.stepNumber())) break;
-    }
-    return {};
-}
 
 } // namespace kanimo

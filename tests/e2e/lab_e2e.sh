@@ -3,12 +3,17 @@
 # with the mouse and keys as a person would: single steps, zoom with the wheel and keys, a
 # drag to pan, a click on a creature (the view outlines it), follow it while the world runs,
 # save the world through the file dialog, check that kanimo-sim goes on from the saved file
-# exactly as from the unbroken run, go back to an earlier step on the timeline and save that,
-# then open the file again and quit.
+# exactly as from the unbroken run, go back to an earlier step on the timeline and save that;
+# then drag the timeline's slider back, select a creature, go to its birth, delete it there
+# (a branch of the run), step the branch on, switch to the run and back, save the branch and
+# check that kanimo-sim goes on from it as from the world saved at that step with the
+# creature deleted (built through the Python module, next to kanimo-sim's build, as the
+# oracle); then open a file again and quit.
 #
 #   tests/e2e/lab_e2e.sh <path-to-kanimo-lab> <path-to-kanimo-sim> <artifact-dir>
 #
-# Needs Xvfb, xdotool and ImageMagick. Keeps screenshots in <artifact-dir>/lab-*.png.
+# Needs Xvfb, xdotool, ImageMagick and the built Python module (KANIMO_PYTHONPATH, by default
+# the python folder of kanimo-sim's build). Keeps screenshots in <artifact-dir>/lab-*.png.
 set -uo pipefail
 
 if [ $# -ne 3 ]; then
@@ -29,6 +34,8 @@ for tool in Xvfb xdotool import convert; do
 done
 [ -x "$lab" ] || fail "no program at $lab"
 [ -x "$sim" ] || fail "no program at $sim"
+pythonpath=${KANIMO_PYTHONPATH:-$(cd "$(dirname "$sim")/.." && pwd)/python}
+[ -d "$pythonpath/kanimo" ] || fail "no Python module in $pythonpath (set KANIMO_PYTHONPATH)"
 mkdir -p "$artifacts" || fail "cannot create $artifacts"
 
 work=$(mktemp -d) || fail "cannot make a scratch directory"
@@ -184,6 +191,116 @@ resumed=$("$sim" --load "$saved" --steps 40 --dump) || fail "kanimo-sim cannot g
 echo "lab e2e: back at step 100 on the timeline, the world is the unbroken run's"
 snap
 cp "$shot" "$artifacts/lab-timeline.png"
+
+# --- a branch: the slider back, a creature's birth, deleted there ---------------------------------
+# Run on past the steps taken so far, then drag the slider's handle back to the middle. The
+# slider's filled groove runs from its left end to the handle, in the style's highlight.
+xdotool mousemove $((view_left + 3)) $((view_top + 3)) click 1
+xdotool key space
+sleep 2
+xdotool key space
+sleep 0.5
+# Ctrl+S saves the world shown to its file: a file saved anew shows the step.
+save_again() { # <file> <what>
+    rm -f "$1"
+    xdotool key ctrl+s
+    wait_for 100 test -s "$1" || fail "Ctrl+S did not save $2"
+}
+save_again "$saved" "the run after it ran on"
+newest=$(saved_step)
+snap
+groove() { # "left right y" of the slider's filled groove, on screen
+    local top=$((view_top + view_height))
+    convert "$shot" -crop "${view_width}x60+${view_left}+${top}" +repage \
+        -fill black -opaque white -fuzz 12% -fill white -opaque "rgb(56,161,227)" \
+        -fill black +opaque white "$work/mask.png"
+    convert "$work/mask.png" -define connected-components:verbose=true \
+        -connected-components 8 null: 2>/dev/null | awk -v L="$view_left" -v T="$top" '
+        /gray\(255\)|srgb\(255,255,255\)/ { if ($4 + 0 > best) { best = $4 + 0; box = $2 } }
+        END { if (best > 0) { split(box, a, /[x+]/); printf "%d %d %d\n", L + a[3], L + a[3] + a[1], T + a[4] + a[2] / 2 } }'
+}
+read -r gl gr gy < <(groove)
+[ -n "${gy:-}" ] && [ $((gr - gl)) -gt 100 ] || fail "no timeline slider under the view"
+xdotool mousemove $((gr + 3)) "$gy" mousedown 1
+for x in $(seq $((gr - 20)) -20 $(((gl + gr) / 2))); do xdotool mousemove "$x" "$gy"; done
+xdotool mouseup 1
+sleep 1.5
+xdotool mousemove $((view_left + 3)) $((view_top + 3)) click 1
+sleep 0.3
+save_again "$saved" "the run after the drag"
+[ "$(saved_step)" -lt $((newest * 3 / 4)) ] ||
+    fail "dragging the slider back from step $newest showed step $(saved_step)"
+echo "lab e2e: the slider dragged back from step $newest to step $(saved_step)"
+
+# Select a creature there and go to its birth: the world saved then is at that step.
+snap
+read -r cx cy < <(patch_centre 180 50 50 8)
+[ -n "${cx:-}" ] || fail "no creature body to click after dragging the slider"
+xdotool mousemove "$cx" "$cy" click 1
+wait_for 20 selected || fail "clicking the creature at $cx,$cy after the drag outlined nothing"
+xdotool key ctrl+b
+sleep 1.5
+save_again "$saved" "the run at the creature's birth"
+fork=$(saved_step)
+cp "$saved" "$work/run-at-fork.sav"
+echo "lab e2e: the selected creature was born at step $fork"
+
+# Delete it: a branch starts there, and the title says so.
+xdotool key Delete
+branch_titled() { xdotool search --onlyvisible --name '(branch 1).* Kanimo Lab$' >/dev/null 2>&1; }
+wait_for 50 branch_titled || fail "deleting the selected creature started no branch"
+branch="$work/branch.sav"
+xdotool key ctrl+s
+wait_for 100 dialog_in "Save the world" || fail "Ctrl+S on the new branch showed no save dialog"
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$branch"
+xdotool key Return
+has_branch() { [ -s "$branch" ]; }
+wait_for 100 has_branch || fail "the branch was not saved to $branch"
+cp "$branch" "$work/branch-at-fork.sav"
+
+# Step the branch on, switch to the run and back, and save the branch where it is.
+xdotool mousemove $((view_left + 3)) $((view_top + 3)) click 1
+sleep 0.3
+for _ in $(seq 1 25); do xdotool key period; done
+sleep 1
+xdotool key bracketleft
+run_titled() { xdotool search --onlyvisible --name '^lab\.sav.* Kanimo Lab$' >/dev/null 2>&1; }
+wait_for 50 run_titled || fail "[ did not switch back to the run"
+xdotool key bracketright
+wait_for 50 branch_titled || fail "] did not switch to the branch again"
+sleep 1
+snap
+cp "$shot" "$artifacts/lab-branches.png"
+save_again "$branch" "the branch stepped on"
+branch_step=$("$sim" --load "$branch" --steps 0 --dump | head -n 1 | awk '{ print $2 }')
+[ "$branch_step" = $((fork + 25)) ] || fail "the branch saved is at step $branch_step, not $((fork + 25))"
+
+# The oracle: the run's world at the fork, saved and loaded, the creature the branch lacks
+# deleted, stepped on.
+PYTHONPATH="$pythonpath" /usr/bin/python3 - "$work/run-at-fork.sav" "$work/branch-at-fork.sav" \
+    "$sim" 25 "$work/oracle.sav" <<'PY' || fail "the oracle could not be built"
+import subprocess, sys, tempfile, os
+import kanimo
+run_at_fork, branch_at_fork, sim, onward, out = sys.argv[1:6]
+ids = lambda w: set(int(i) for i in w.creatures()["id"])
+gone = ids(kanimo.World.load(run_at_fork)) - ids(kanimo.World.load(branch_at_fork))
+assert len(gone) == 1, f"the branch lacks {len(gone)} creatures of the run, not one"
+fork = kanimo.World.load(run_at_fork).step_count
+with tempfile.TemporaryDirectory() as folder:
+    at_fork = os.path.join(folder, "fork.sav")
+    subprocess.run([sim, "--seed", "5", "--steps", str(fork), "--save", at_fork], check=True,
+                   stdout=subprocess.DEVNULL)
+    world = kanimo.World.load(at_fork)
+world.delete(gone.pop())
+world.step(int(onward))
+world.save(out)
+PY
+resumed=$("$sim" --load "$branch" --steps 40 --dump) || fail "kanimo-sim cannot go on from the branch"
+[ "$resumed" = "$("$sim" --load "$work/oracle.sav" --steps 40 --dump)" ] ||
+    fail "the branch does not go on as the world saved at step $fork with the creature deleted"
+echo "lab e2e: the branch from step $fork goes on in kanimo-sim as the oracle's world"
 
 # --- open it again ------------------------------------------------------------------------------
 # The closed dialog took the keyboard with it: a click on the view brings it back.

@@ -23,6 +23,7 @@ constexpr double chartHeight = panelTop + 2 * panelSpacing + panelHeight + 55;
 
 const char* const livingColour = "#2e8b57";
 const char* const deadColour = "#8a8a8a";
+const char* const deadBandColour = "#c8c8c8";
 const char* const birthColour = "#1f6fb4";
 const char* const deathColour = "#c8323c";
 const char* const kindColours[4] = {"#a9a9a9", "#d1495b", "#66a61e", "#3b75af"};
@@ -62,6 +63,12 @@ std::string escaped(std::string_view text) {
 
 struct Point {
     double step;
+    double value;
+};
+
+struct Bar {
+    double from;
+    double to;
     double value;
 };
 
@@ -142,6 +149,25 @@ class Panel {
         svg_ += "'/>\n";
     }
 
+    // Bars from 0, one a window: each takes the part of its window from `from` to `to`, so
+    // that two series side by side share a window without covering each other.
+    void bars(const std::vector<Bar>& bars, const char* colour) {
+        svg_ += "<path stroke='none' fill='" + std::string(colour) + "' d='";
+        for (const Bar& b : bars) {
+            if (!(b.value > 0)) continue;
+            svg_ += 'M';
+            svg_ += number(x(b.from)) + "," + number(y(0));
+            svg_ += 'V';
+            svg_ += number(y(b.value));
+            svg_ += 'H';
+            svg_ += number(x(b.to));
+            svg_ += 'V';
+            svg_ += number(y(0));
+            svg_ += 'Z';
+        }
+        svg_ += "'/>\n";
+    }
+
   private:
     std::string& svg_;
     double top_;
@@ -170,9 +196,12 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
     const double end = static_cast<double>(windows.back().firstStep + windows.back().steps);
     const double span = static_cast<double>(series.windowSteps());
 
-    // Means are drawn at the middle of their window (across it when there is only one);
-    // counts per window as steps across it, a short last window scaled up to a whole one.
-    std::vector<Point> living, dead, births, deaths;
+    // Means are drawn at the middle of their window (across it when there is only one), the
+    // dead with a band from the fewest to the most of any step of the window; counts per
+    // window as bars, births in the first half of the window and deaths in the second, a
+    // short last window scaled up to a whole one.
+    std::vector<Point> living, dead, deadLeast, deadMost;
+    std::vector<Bar> births, deaths;
     std::vector<Point> stacked[5];
     double most = 0;
     double mostEvents = 0;
@@ -180,11 +209,16 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
         const double steps = static_cast<double>(w.steps);
         const double from = static_cast<double>(w.firstStep);
         const double to = from + steps;
+        const double half = from + steps / 2;
         const double bornPer = static_cast<double>(w.births) * span / steps;
         const double diedPer = static_cast<double>(w.deaths) * span / steps;
-        births.insert(births.end(), {{from, bornPer}, {to, bornPer}});
-        deaths.insert(deaths.end(), {{from, diedPer}, {to, diedPer}});
+        births.push_back({from, half, bornPer});
+        deaths.push_back({half, to, diedPer});
         mostEvents = std::max({mostEvents, bornPer, diedPer});
+        const double least = static_cast<double>(w.deadLeast);
+        const double highest = static_cast<double>(w.deadMost);
+        deadLeast.insert(deadLeast.end(), {{from, least}, {to, least}});
+        deadMost.insert(deadMost.end(), {{from, highest}, {to, highest}});
         double shares[5] = {0, 0, 0, 0, 0};
         for (int k = 0; k < 4 && w.sharedSteps > 0; ++k) {
             shares[k + 1] = shares[k] + w.share[k] / static_cast<double>(w.sharedSteps);
@@ -196,12 +230,14 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
             dead.push_back({at, static_cast<double>(w.dead) / steps});
             for (int k = 0; k < 5; ++k) stacked[k].push_back({at, shares[k]});
         }
-        most = std::max({most, living.back().value, dead.back().value});
+        most = std::max({most, living.back().value, highest});
     }
 
     Panel population(svg, panelTop, first, end, most);
     population.axes("Creatures in the world", "creatures", 1);
-    population.legend({{livingColour, "living"}, {deadColour, "dead, shrinking"}});
+    population.legend(
+        {{livingColour, "living"}, {deadColour, "dead, shrinking (band: fewest to most)"}});
+    population.band(deadLeast, deadMost, deadBandColour);
     population.line(dead, deadColour);
     population.line(living, livingColour);
     population.frame();
@@ -210,8 +246,8 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
     Panel events(svg, panelTop + panelSpacing, first, end, mostEvents);
     events.axes("Births and deaths, " + per, per, 1);
     events.legend({{birthColour, "births"}, {deathColour, "deaths"}});
-    events.line(births, birthColour);
-    events.line(deaths, deathColour);
+    events.bars(births, birthColour);
+    events.bars(deaths, deathColour);
     events.frame();
 
     Panel kinds(svg, panelTop + 2 * panelSpacing, first, end, 1);
