@@ -44,22 +44,38 @@ std::vector<SaveSection> runSections(const RunContinuation& run, const std::stri
     return sections;
 }
 
+namespace {
+
+// The run's own sections of a loaded save; false names the damaged one.
+std::string readSections(const std::vector<SaveSection>& extra, RunContinuation& run,
+                         std::optional<std::string>& ancestry) {
+    run = RunContinuation{};
+    ancestry.reset();
+    for (const SaveSection& section : extra) {
+        if (!readSection(section, run, ancestry)) {
+            return "its section " + section.name + " is damaged";
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 std::string loadRun(const std::string& path, World& world, RunContinuation& run,
                     std::optional<std::string>& ancestry) {
     std::vector<SaveSection> extra;
     std::string reason;
-    if (loadWorldFile(path, world, extra, reason)) {
-        run = RunContinuation{};
-        ancestry.reset();
-        for (const SaveSection& section : extra) {
-            if (!readSection(section, run, ancestry)) {
-                return "cannot load '" + printable(path) + "': its section " + section.name +
-                       " is damaged";
-            }
-        }
-        return {};
-    }
+    if (loadWorldFile(path, world, extra, reason)) reason = readSections(extra, run, ancestry);
+    if (reason.empty()) return {};
     return "cannot load '" + printable(path) + "': " + reason;
+}
+
+std::string decodeRun(std::string_view bytes, World& world, RunContinuation& run,
+                      std::optional<std::string>& ancestry) {
+    std::vector<SaveSection> extra;
+    std::string reason;
+    if (!loadWorld(bytes, world, extra, reason)) return reason;
+    return readSections(extra, run, ancestry);
 }
 
 } // namespace kanimo

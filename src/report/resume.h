@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "save/save.h"
@@ -34,5 +35,10 @@ std::vector<SaveSection> runSections(const RunContinuation& run, const std::stri
 // empty string, or the one-line message "cannot load 'PATH': REASON".
 std::string loadRun(const std::string& path, World& world, RunContinuation& run,
                     std::optional<std::string>& ancestry);
+
+// The same from the bytes of a save (encodeWorld with runSections); the reason, if any,
+// names no file.
+std::string decodeRun(std::string_view bytes, World& world, RunContinuation& run,
+                      std::optional<std::string>& ancestry);
 
 } // namespace kanimo

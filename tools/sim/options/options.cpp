@@ -33,7 +33,7 @@ constexpr OptionInfo knownOptions[] = {
     {"--save", Kind::Path},         {"--load", Kind::Path},   {"--record", Kind::Path},
     {"--tree", Kind::Path},         {"--plot", Kind::Path},   {"--set", Kind::World},
     {"--scale", Kind::World},       {"--video", Kind::Path},  {"--fps", Kind::Number},
-    {"--video-size", Kind::Number}, {"--quiet", Kind::Flag},
+    {"--video-size", Kind::Number}, {"--quiet", Kind::Flag},  {"--population-limit", Kind::Number},
 };
 
 constexpr std::uint64_t maxFps = 240;
@@ -83,6 +83,11 @@ std::string applyNumber(std::string_view name, std::string_view value, SimOption
                    std::to_string(maxVideoSide) + ", got '" + printable(value) + "'";
         }
         o.videoSize = static_cast<int>(n);
+    } else if (name == "--population-limit") {
+        if (!parseWhole(value, 1, largestPopulationLimit, n)) {
+            return wholeRangeError(name, 1, largestPopulationLimit, value);
+        }
+        o.populationLimit = static_cast<long long>(n);
     }
     return {};
 }
@@ -226,6 +231,10 @@ std::string helpText() {
            "  --scale K        a world K times wider at the same density (1 to 64): side\n"
            "                   600 K, 55 K^2 creatures seeded, 10 K^2 added when 15 K^2 or\n"
            "                   fewer are left; a --set given later still applies\n"
+           "  --population-limit N\n"
+           "                   end the run with a failure when the world holds more than N\n"
+           "                   creatures (1 to 4000000, default 1000000): settings such as\n"
+           "                   a short lifespan make a world grow without end\n"
            "  --load FILE      start from the world saved in FILE instead of seeding and\n"
            "                   run N more steps, numbered on from the saved step; the\n"
            "                   states and rows printed are those of the unbroken run from\n"

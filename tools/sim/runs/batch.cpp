@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "outputs/progress.h"
 #include "outputs/stop_signal.h"
 #include "report/stats_csv.h"
+#include "runs/single_run.h"
 #include "world/population.h"
 #include "world/step.h"
 #include "world/world.h"
@@ -41,7 +43,7 @@ struct Worker {
     std::atomic<bool> finished{false};
     // Why the worker gave up, written before `finished`. A plain buffer: copying the
     // reason must not need the memory that may have run out.
-    char failure[160] = "";
+    char failure[256] = "";
 };
 
 // The threads of one block. However the block ends, even by an exception, they are told
@@ -71,8 +73,8 @@ void runWorkerSeeds(const SimOptions& o, std::uint64_t blockStart, int t, int th
     try {
         for (std::uint64_t i = t; i < results.size(); i += threads) {
             const auto seed = static_cast<std::uint32_t>(o.firstSeed + blockStart + i);
-            const std::optional<SeedSummary> summary =
-                runSeed(seed, o.steps, o.fast, w.stepsDone, crew.stop, o.settings);
+            const std::optional<SeedSummary> summary = runSeed(
+                seed, o.steps, o.fast, w.stepsDone, crew.stop, o.settings, o.populationLimit);
             if (!summary) break;
             results[i] = *summary;
             w.seedsDone.fetch_add(1, std::memory_order_release);
@@ -155,23 +157,35 @@ std::string runBlock(const SimOptions& o, std::uint64_t blockStart,
 
 std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
                                    std::atomic<std::uint64_t>& stepsDone,
-                                   const std::atomic<bool>& stop, const WorldSettings& settings) {
+                                   const std::atomic<bool>& stop, const WorldSettings& settings,
+                                   long long populationLimit) {
     SeedSummary summary;
     summary.seed = seed;
     summary.steps = steps;
     World world(settings);
     world.rng.srand(seed);
-    seedWorld(world);
-    const Clock::time_point start = Clock::now();
+    StepContext context(world, nullptr, &stop);
+    context.populationLimit = populationLimit;
     const StepKind kind = fast ? StepKind::fast : StepKind::world;
-    for (long long k = 1; k <= steps; ++k) {
-        const StepReport report = takeStep(world, kind);
-        summary.births += report.births;
-        summary.deaths += report.deaths;
-        stepsDone.store(stepsDone.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-        if (stop.load(std::memory_order_relaxed)) return std::nullopt;
+    long long k = 0;
+    try {
+        seedWorld(context);
+        const Clock::time_point start = Clock::now();
+        for (k = 1; k <= steps; ++k) {
+            const StepReport report = takeStep(context, kind);
+            summary.births += report.births;
+            summary.deaths += report.deaths;
+            stepsDone.store(stepsDone.load(std::memory_order_relaxed) + 1,
+                            std::memory_order_relaxed);
+            if (stop.load(std::memory_order_relaxed)) return std::nullopt;
+        }
+        summary.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    } catch (const PopulationLimitReached&) {
+        throw std::runtime_error("seed " + std::to_string(seed) + ": " +
+                                 explosionLine(populationLimit, k == 0 ? -1 : k));
+    } catch (const StepStopped&) {
+        return std::nullopt;
     }
-    summary.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     summary.length = world.creatures.size();
     summary.living = takeCensus(world).living;
     return summary;

@@ -6,11 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "options/options.h"
 #include "world/settings.h"
 
 namespace kanimo {
-
-struct SimOptions;
 
 // How one world of a batch ended.
 struct SeedSummary {
@@ -25,11 +24,14 @@ struct SeedSummary {
 
 // Seeds a world with the given settings and runs it. Adds one to `stepsDone` after every
 // step, for a thread that watches the progress; only the running thread may write it.
-// Gives up after the step during which `stop` was set, returning nothing.
+// Gives up as soon as `stop` is set, in the middle of the seeding or of a step too,
+// returning nothing. A world whose population passes `populationLimit` is a failure:
+// std::runtime_error, with a line that names the seed.
 std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
                                    std::atomic<std::uint64_t>& stepsDone,
                                    const std::atomic<bool>& stop,
-                                   const WorldSettings& settings = WorldSettings{});
+                                   const WorldSettings& settings = WorldSettings{},
+                                   long long populationLimit = defaultSimPopulationLimit);
 
 // "seed <S> length <n> living <n> births <n> deaths <n> steps_per_second <v>"
 std::string formatSeedSummary(const SeedSummary& summary);
