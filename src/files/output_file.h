@@ -15,7 +15,13 @@ namespace kanimo {
 // Write through stream() (or its descriptor, fileno(stream())), or let a library that
 // opens files by name (a database) write to temporaryPath() and close it before the
 // commit. A path that names a device or a pipe (/dev/null, a process substitution) is
-// written directly, with no temporary file: its reader sees the bytes as they come.
+// written directly, with no temporary file: its reader sees the bytes as they come; a
+// named pipe that nothing reads is refused rather than waited for.
+//
+// Opening refuses what another user may have planted in a shared sticky folder such as
+// /tmp: a symbolic link (see unsafeLink), a pipe or a device. It refuses a file mounted in
+// place, which the rename could not replace. A file replaced keeps its permission bits.
+// Temporary files of this target that a killed run left behind are removed.
 class OutputFile {
   public:
     OutputFile() = default;
@@ -53,6 +59,12 @@ class OutputFile {
     std::FILE* stream_ = nullptr;
     int writeError_ = 0; // errno of the first failed write
 };
+
+// Why the symbolic links `path` ends in may not be followed, or an empty string. As the
+// kernel's protected_symlinks rule has it, a link in a sticky folder that anyone may write
+// to (/tmp) is followed only when it belongs to the caller or to the folder's owner:
+// otherwise another user's link could make a run replace a file of the caller's.
+std::string unsafeLink(const std::string& path);
 
 // "cannot write 'PATH': REASON", the path cut and escaped for a one-line message.
 std::string cannotWrite(std::string_view path, std::string_view reason);
