@@ -39,6 +39,7 @@ class OutputFile {
     const std::string& path() const { return path_; }
     std::FILE* stream() const { return stream_; }
     const std::string& temporaryPath() const { return temporary_; } // empty for a device
+    const std::string& target() const { return target_; }           // the file commit replaces
 
     // Writes all of `text`; after a failure returns the reason, and commit will fail.
     std::string write(std::string_view text);

@@ -67,9 +67,7 @@ class RunOutput {
         }
         if (!options_.savePath.empty() && !open(save_, options_.savePath)) return false;
         // A run that goes on from a loaded world goes on with the record of its start too.
-        const bool continueRecord = loaded() && !options_.recordPath.empty() &&
-                                    std::filesystem::exists(options_.recordPath);
-        if (const std::string problem = lineage_.open(continueRecord); !problem.empty()) {
+        if (const std::string problem = lineage_.open(loaded()); !problem.empty()) {
             return fail(problem);
         }
         if (stats_.isOpen()) statsText_ = statsHeader();
