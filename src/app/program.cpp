@@ -12,6 +12,7 @@
 #include "app/display_check.h"
 #include "app/shell.h"
 #include "app/toolkit.h"
+#include "files/printable.h"
 #include "save/save.h"
 
 namespace kanimo {
@@ -66,11 +67,12 @@ int runProgram(int argc, char** argv) {
         const std::string& path = parsed.commandLine.loadPath;
         std::string reason;
         if (!loadWindowWorld(path, shell.world, reason)) {
-            std::fprintf(stderr, "kanimo: cannot load '%s': %s\n", path.c_str(), reason.c_str());
+            std::fprintf(stderr, "kanimo: cannot load '%s': %s\n", printable(path).c_str(),
+                         reason.c_str());
             return 2;
         }
         shell.worldLoaded = true;
-        std::fprintf(stderr, "kanimo: loaded '%s' at step %lld\n", path.c_str(),
+        std::fprintf(stderr, "kanimo: loaded '%s' at step %lld\n", printable(path).c_str(),
                      static_cast<long long>(shell.world.stepCount));
     }
     if (const auto message = missingDisplayMessage(currentDisplayEnvironment())) {
