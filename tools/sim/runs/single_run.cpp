@@ -35,10 +35,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long going back from the last copy of the world to the last whole step may take
-// when a step is stopped part-way: a run asked to stop ends within about a second.
-constexpr std::chrono::milliseconds maxReplay{1000};
-
 // Text is gathered and handed to stdio in large pieces: a traced step of a big world is
 // a few hundred lines, and per-line writes would cost more than the step itself.
 constexpr std::size_t flushThreshold = 1 << 16;
@@ -182,10 +178,6 @@ class RunOutput {
             bytes = saveBytes(*world, report);
         } else if (lastStep < 0) {
             problem = "the run was stopped while seeding, before its first state";
-        } else if (checkpoint_.replayTime() > maxReplay) {
-            problem = "step " + std::to_string(lastStep + 1) +
-                      " was stopped part-way, and going back to step " + std::to_string(lastStep) +
-                      " from the last copy of the world would take more than a second";
         } else {
             problem = checkpoint_.replay(lastStep, kind_, bytes);
         }

@@ -11,7 +11,7 @@ namespace kanimo {
 
 namespace {
 
-constexpr int copyCostShare = 64;
+constexpr int copyCostShare = 32;
 
 // The family of the living, kept through the steps run again as the run kept it.
 class AncestryWatch : public StepObserver {
@@ -27,14 +27,13 @@ class AncestryWatch : public StepObserver {
 } // namespace
 
 bool StepCheckpoint::stepFinished() {
-    lastStepAt_ = Clock::now();
-    return empty() || lastStepAt_ - madeAt_ >= copyCostShare * encoding_;
+    return empty() || Clock::now() - madeAt_ >= copyCostShare * encoding_;
 }
 
 void StepCheckpoint::keep(std::string bytes, long long step, Clock::duration encoding) {
     bytes_ = std::move(bytes);
     step_ = step;
-    madeAt_ = lastStepAt_ = Clock::now();
+    madeAt_ = Clock::now();
     encoding_ = encoding;
 }
 
