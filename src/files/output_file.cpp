@@ -166,6 +166,50 @@ bool isTrusted(const struct stat& file, const struct stat& folder) {
     return file.st_uid == geteuid() || file.st_uid == folder.st_uid;
 }
 
+// Symbolic links followed before a path is taken as looping, as the kernel counts them.
+constexpr int maxLinks = 40;
+
+std::string trimmed(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+// Where the symbolic link `path` points, as a path from the same working folder, or an
+// empty string when `path` is no link.
+std::string linkTarget(const std::string& path) {
+    const std::string at = trimmed(path);
+    struct stat link;
+    if (lstat(at.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return {};
+    std::string target(static_cast<std::size_t>(link.st_size) + 1, '\0');
+    const ssize_t length = readlink(at.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
+    target.resize(static_cast<std::size_t>(length));
+    if (target.front() == '/') return target;
+    const std::string dir = splitPath(at).first;
+    return (dir == "/" ? "" : dir) + "/" + target;
+}
+
+std::string landing(const std::string& path, int linksLeft) {
+    std::string real = realPath(path);
+    if (!real.empty()) return real;
+    // A link to a file yet to be made lands where the file will be, as a shell's > would.
+    if (linksLeft > 0) {
+        if (const std::string next = linkTarget(path); !next.empty()) {
+            return landing(next, linksLeft - 1);
+        }
+    }
+    const std::string whole = trimmed(path);
+    const auto [dir, name] = splitPath(whole);
+    // Folders that do not exist yet (--frames makes them) hold no links to follow, so the
+    // path from the deepest one that does is taken as written.
+    const std::string realDir = dir == whole ? std::string() : landing(dir, linksLeft);
+    if (realDir.empty() || realDir.front() != '/') return path;
+    const std::string joined = realDir == "/" ? "/" + name : realDir + "/" + name;
+    std::string normal = std::filesystem::path(joined).lexically_normal().string();
+    if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
+}
+
 // Whether the file `path` names is the root of a mount (a bind-mounted file), which a
 // rename cannot replace.
 bool isMountRoot(const std::string& path) {
@@ -179,22 +223,17 @@ bool isMountRoot(const std::string& path) {
 
 std::string unsafeLink(const std::string& path) {
     std::string at = path;
-    for (int hop = 0; hop < 40; ++hop) {
-        while (at.size() > 1 && at.back() == '/') at.pop_back();
+    for (int hop = 0; hop < maxLinks; ++hop) {
         struct stat link;
-        if (lstat(at.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return {};
-        const std::string dir = splitPath(at).first;
+        if (lstat(trimmed(at).c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return {};
         struct stat folder;
-        if (stat(dir.c_str(), &folder) != 0) return {};
+        if (stat(splitPath(trimmed(at)).first.c_str(), &folder) != 0) return {};
         if (isSharedFolder(folder) && !isTrusted(link, folder)) {
             return "a symbolic link that another user made in a shared folder, which is "
                    "not followed";
         }
-        std::string target(static_cast<std::size_t>(link.st_size) + 1, '\0');
-        const ssize_t length = readlink(at.c_str(), target.data(), target.size());
-        if (length < 0 || static_cast<std::size_t>(length) >= target.size()) return {};
-        target.resize(static_cast<std::size_t>(length));
-        at = target.front() == '/' ? target : (dir == "/" ? "" : dir) + "/" + target;
+        at = linkTarget(at);
+        if (at.empty()) return {};
     }
     return {};
 }
@@ -338,19 +377,7 @@ std::string cannotWrite(std::string_view path, std::string_view reason) {
 }
 
 std::string landingPath(const std::string& path) {
-    std::string real = realPath(path);
-    if (!real.empty()) return real;
-    std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-    const auto [dir, name] = splitPath(trimmed);
-    // Folders that do not exist yet (--frames makes them) hold no links to follow, so the
-    // path from the deepest one that does is taken as written.
-    const std::string realDir = dir == trimmed ? std::string() : landingPath(dir);
-    if (realDir.empty() || realDir.front() != '/') return path;
-    const std::string joined = realDir == "/" ? "/" + name : realDir + "/" + name;
-    std::string normal = std::filesystem::path(joined).lexically_normal().string();
-    if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
-    return normal;
+    return landing(path, maxLinks);
 }
 
 } // namespace kanimo

@@ -71,7 +71,8 @@ std::string unsafeLink(const std::string& path);
 std::string cannotWrite(std::string_view path, std::string_view reason);
 
 // Where a file written to `path` lands: the file it names when that exists (symbolic
-// links followed), otherwise the real path of its deepest existing folder plus the rest;
+// links followed, a link to a file yet to be made too), otherwise the real path of its
+// deepest existing folder plus the rest;
 // `path` itself when nothing of it resolves. Two outputs that land on one path would
 // overwrite each other.
 std::string landingPath(const std::string& path);
