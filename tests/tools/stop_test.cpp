@@ -51,9 +51,9 @@ TEST(StopSignal, EndsAnExplodingStepAndALongSeedingAndSavesTheLastWholeStep) {
     ASSERT_EQ(std::sscanf(exploding.out.c_str(), "%d %lld", &status, &milliseconds), 2);
     EXPECT_EQ(status, 128 + 15) << exploding.err;
     EXPECT_EQ(exploding.err, "");
-    // Half a second of grace, the steps since the last copy again, and the save: far less
-    // than the minutes the step would run to the default limit.
-    EXPECT_LT(milliseconds, 5000);
+    // Half a second of grace, the steps since the last copy again, and the save: about a
+    // second here (more in a sanitizer build), where the step alone would run for minutes.
+    EXPECT_LT(milliseconds, 15000);
     ASSERT_TRUE(fs::exists(dir / "got.sav"));
     EXPECT_TRUE(readFile(dir / "got.sav") == readFile(dir / "want.sav"));
 
@@ -62,7 +62,7 @@ TEST(StopSignal, EndsAnExplodingStepAndALongSeedingAndSavesTheLastWholeStep) {
         runShell(cd + stopLater("--seed 1 --set initialPopulation=1000000 --save s.sav", "a.sav"));
     ASSERT_EQ(std::sscanf(seeding.out.c_str(), "%d %lld", &status, &milliseconds), 2);
     EXPECT_EQ(status, 128 + 15);
-    EXPECT_LT(milliseconds, 5000);
+    EXPECT_LT(milliseconds, 15000);
     EXPECT_EQ(seeding.err, "kanimo-sim: not saved to 's.sav': the run was stopped while "
                            "seeding, before its first state\n");
     EXPECT_FALSE(fs::exists(dir / "s.sav"));
