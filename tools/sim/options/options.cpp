@@ -306,12 +306,15 @@ std::string helpText() {
            settingsHelp() +
            "\n"
            "Every file is written to a temporary file beside it and renamed into place\n"
-           "when complete. Bad options, and outputs that cannot be created, end the\n"
-           "program with status 2 before the run starts; a failure later on (a full disk,\n"
-           "no memory or threads left) ends it with status 1. SIGINT, SIGTERM, SIGHUP and\n"
-           "SIGPIPE (standard output closed) end the run after the current step: files\n"
-           "the run has finished stay, the others are removed, --save saves the world of\n"
-           "the last finished step, and the exit status is 128 + the signal's number.\n";
+           "when complete; another user's link, pipe or device in a shared sticky folder\n"
+           "is refused, and a file replaced keeps its permissions. Bad options, and\n"
+           "outputs that cannot be created, end the program with status 2 before the run\n"
+           "starts; a failure later on (a full disk, no memory or threads left, a world\n"
+           "past --population-limit) ends it with status 1. SIGINT, SIGTERM, SIGHUP and\n"
+           "SIGPIPE (standard output closed) end the run after the current step, or stop a\n"
+           "step still running half a second later: files the run has finished stay, the\n"
+           "others are removed, --save saves the world of the last finished step, and the\n"
+           "exit status is 128 + the signal's number.\n";
 }
 
 bool drawsPictures(const SimOptions& o) {
