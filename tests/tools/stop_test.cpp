@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/sim_shell.h"
 
@@ -66,6 +67,16 @@ TEST(StopSignal, EndsAnExplodingStepAndALongSeedingAndSavesTheLastWholeStep) {
     EXPECT_EQ(seeding.err, "kanimo-sim: not saved to 's.sav': the run was stopped while "
                            "seeding, before its first state\n");
     EXPECT_FALSE(fs::exists(dir / "s.sav"));
+
+    // A closed standard output is a signal like the others: the world is saved.
+    const testing::SimResult piped =
+        runShell(cd + "{ \"$sim\" --seed 1 --steps 100000 --trace --save p.sav; echo $? >st; } "
+                      "| head -1 >/dev/null; cat st; \"$sim\" --load p.sav --steps 0 --dump "
+                      "| head -1");
+    const std::vector<std::string> said = lines(piped.out);
+    ASSERT_EQ(said.size(), 2u) << piped.out << piped.err;
+    EXPECT_EQ(said[0], "141");
+    EXPECT_EQ(said[1].rfind("step ", 0), 0u) << said[1];
     fs::remove_all(dir);
 }
 
