@@ -193,7 +193,10 @@ std::string landing(const std::string& path, int linksLeft) {
     std::string real = realPath(path);
     if (!real.empty()) return real;
     // A link to a file yet to be made lands where the file will be, as a shell's > would.
-    if (linksLeft > 0) {
+    // (A link that leads to something realpath cannot name, such as /dev/stdout's pipe, is
+    // no such link: it is taken as written, below.)
+    struct stat info;
+    if (linksLeft > 0 && stat(path.c_str(), &info) != 0 && errno == ENOENT) {
         if (const std::string next = linkTarget(path); !next.empty()) {
             return landing(next, linksLeft - 1);
         }

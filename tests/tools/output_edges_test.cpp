@@ -209,6 +209,10 @@ TEST(OutputEdges, EachCaseIsRefusedOrWrittenWithoutHarm) {
         }
         c.check(dir, held.get());
     }
+    // A pipe named through a link that no folder holds is written directly, as ever.
+    const testing::SimResult piped = runShell("\"$sim\" --seed 1 --steps 5 --stats /dev/stdout");
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out.rfind("step,", 0), 0u) << piped.out;
     fs::remove_all(dir);
 }
 
