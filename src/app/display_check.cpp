@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "files/printable.h"
+
 namespace kanimo {
 
 namespace {
@@ -33,7 +35,7 @@ std::optional<std::string> missingDisplayMessage(const DisplayEnvironment& env) 
 
 std::string unreachableDisplayMessage(const DisplayEnvironment& env) {
     std::string line = "kanimo: cannot open the display";
-    if (isSet(env.display)) line += " \"" + std::string(env.display) + "\"";
+    if (isSet(env.display)) line += " \"" + printable(env.display) + "\"";
     return line + "; " + std::string(advice);
 }
 
@@ -52,16 +54,16 @@ std::string failedStartMessage(const DisplayEnvironment& env,
         const std::size_t close = m.text.find('"', open + 1);
         if (m.category == "qt.qpa.plugin" && close != std::string::npos) {
             if (!tried.empty()) tried += ", ";
-            tried += m.text.substr(open, close - open + 1);
+            tried += "\"" + printable(m.text.substr(open + 1, close - open - 1)) + "\"";
         }
         constexpr std::string_view listStart = "Available platform plugins are: ";
         const std::size_t list = m.text.find(listStart);
         if (list != std::string::npos) {
             available = m.text.substr(list + listStart.size());
-            available = available.substr(0, available.find_first_of(".\n"));
+            available = printable(available.substr(0, available.find_first_of(".\n")));
         }
     }
-    if (tried.empty() && isSet(env.platform)) tried.append("\"").append(env.platform).append("\"");
+    if (tried.empty() && isSet(env.platform)) tried = "\"" + printable(env.platform) + "\"";
     std::string line = "kanimo: cannot load the window system's platform plugin";
     if (!tried.empty()) line += " " + tried;
     if (!available.empty()) line += " (available: " + available + ")";

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -72,25 +74,72 @@ struct Finalize {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, Finalize>;
 
-// Copies the file at `from` into `to`'s stream.
-std::string copyFile(const std::string& from, OutputFile& to) {
-    std::FILE* in = std::fopen(from.c_str(), "rb");
-    if (in == nullptr) {
-        return "cannot read '" + printable(from) + "': " + std::strerror(errno);
+// The single value of a query, or nothing when it has no row or fails.
+std::optional<long long> queryNumber(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* made = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &made, nullptr);
+    const Statement query(made);
+    if (query == nullptr || sqlite3_step(query.get()) != SQLITE_ROW ||
+        sqlite3_column_type(query.get(), 0) == SQLITE_NULL) {
+        return std::nullopt;
     }
-    char buffer[1 << 16];
-    std::string problem;
-    for (std::size_t n; problem.empty() && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
-        problem = to.write(std::string_view(buffer, n));
+    return sqlite3_column_int64(query.get(), 0);
+}
+
+// How long to wait for another program's lock on an existing record: long enough for a
+// commit of its to end, not for a writer that holds the file for good.
+constexpr int waitBeforeRunMs = 1000;
+constexpr int waitAtEndMs = 5000;
+
+// A connection of its own, closed on every way out.
+struct Handle {
+    sqlite3* db = nullptr;
+    Handle() = default;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { sqlite3_close(db); }
+
+    // Opens the file as it is: a link put in its place meanwhile is not followed.
+    int open(const std::string& path, int flags, int waitMs) {
+        const int result =
+            sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOFOLLOW, nullptr);
+        if (db != nullptr) {
+            sqlite3_extended_result_codes(db, 1);
+            sqlite3_busy_timeout(db, waitMs);
+        }
+        return result;
     }
-    if (problem.empty() && std::ferror(in)) {
-        problem = "cannot read '" + printable(from) + "': " + std::strerror(EIO);
+
+    // Runs `sql` to its end; the result code of the first failing call.
+    int run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+
+    std::string message() const { return db != nullptr ? sqlite3_errmsg(db) : "out of memory"; }
+};
+
+// The reason for an SQLite result that another program's work on the file explains.
+std::string lockedReason(int result) {
+    if ((result & 0xFF) == SQLITE_BUSY || (result & 0xFF) == SQLITE_LOCKED) {
+        return "another program is writing to it";
     }
-    std::fclose(in);
-    if (problem.empty() && std::fflush(to.stream()) != 0) {
-        problem = cannotWrite(to.path(), std::strerror(errno));
+    if (result == SQLITE_READONLY_ROLLBACK) {
+        return "it has a hot journal left by a program that stopped while writing to it; "
+               "open it once with sqlite3 to roll that back";
     }
-    return problem;
+    return {};
+}
+
+// Copies the whole database of `from` into `to` in one step, through SQLite's locks.
+int backUp(sqlite3* from, sqlite3* to) {
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+    if (backup == nullptr) return sqlite3_extended_errcode(to);
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    return stepped == SQLITE_DONE ? finished : stepped;
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0;
 }
 
 } // namespace
@@ -149,15 +198,7 @@ struct RunRecord::Connection {
         return result == SQLITE_DONE;
     }
 
-    // The single value of a query, or nothing when it has no row or fails.
-    std::optional<long long> number(const std::string& sql) {
-        Statement query;
-        if (!prepare(query, sql.c_str()) || sqlite3_step(query.get()) != SQLITE_ROW ||
-            sqlite3_column_type(query.get(), 0) == SQLITE_NULL) {
-            return std::nullopt;
-        }
-        return sqlite3_column_int64(query.get(), 0);
-    }
+    std::optional<long long> number(const std::string& sql) { return queryNumber(db, sql); }
 };
 
 RunRecord::RunRecord() = default;
@@ -168,19 +209,59 @@ std::string RunRecord::fail(const std::string& reason) {
     return error_;
 }
 
+std::string RunRecord::inspectTarget(bool continuing) {
+    const bool sideFiles = fileExists(target_ + "-journal") || fileExists(target_ + "-wal");
+    struct stat info;
+    if (stat(target_.c_str(), &info) != 0 || info.st_size == 0) {
+        // Nothing to keep; a journal left beside the name is SQLite's to clear, so the record
+        // goes through SQLite rather than a rename that would pair it with the new file.
+        replaceThroughSqlite_ = sideFiles;
+        return {};
+    }
+    Handle look;
+    int result = look.open(target_, SQLITE_OPEN_READONLY, waitBeforeRunMs);
+    if (result == SQLITE_OK) result = look.run("SELECT count(*) FROM sqlite_schema");
+    if (result == SQLITE_NOTADB && !continuing && !sideFiles) return {};
+    if (result == SQLITE_NOTADB) {
+        return continuing
+                   ? "cannot continue '" + printable(path_) + "': it is not a kanimo-sim record"
+                   : fail("it is not an SQLite database, yet SQLite's journal lies "
+                          "beside it");
+    }
+    if (std::string reason = lockedReason(result); !reason.empty()) return fail(reason);
+    if (result != SQLITE_OK) return fail(look.message());
+    const long long pageSize = queryNumber(look.db, "PRAGMA page_size").value_or(0);
+    // A writer that has not committed yet holds a lock that a reader does not see: a write
+    // transaction, taken and given back, tells. The copy is then a read, of what the last
+    // commit left, whole.
+    Handle source;
+    result = source.open(target_, SQLITE_OPEN_READWRITE, waitBeforeRunMs);
+    if (result == SQLITE_OK) result = source.run("BEGIN IMMEDIATE; ROLLBACK");
+    if (result == SQLITE_OK && continuing) result = backUp(source.db, db_->db);
+    if (std::string reason = lockedReason(result); !reason.empty()) return fail(reason);
+    if (result != SQLITE_OK) return fail(source.message());
+    if (!continuing && pageSize > 0) {
+        // The same page size, which a record in WAL mode needs to be written over.
+        db_->run("PRAGMA page_size = " + std::to_string(pageSize));
+    }
+    continuing_ = continuing;
+    replaceThroughSqlite_ = true;
+    return {};
+}
+
 std::string RunRecord::open(OutputFile& file, bool continuing) {
     path_ = file.path();
-    continuing_ = continuing;
+    target_ = file.target();
+    continuing_ = false;
+    replaceThroughSqlite_ = false;
     if (file.temporaryPath().empty()) return fail("a record must be a regular file");
-    if (continuing) {
-        if (std::string problem = copyFile(file.path(), file); !problem.empty()) return problem;
-    }
     db_ = std::make_unique<Connection>();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(file.temporaryPath().c_str(), &db_->db, flags, nullptr) != SQLITE_OK) {
         return fail(db_->db != nullptr ? sqlite3_errmsg(db_->db) : "out of memory");
     }
-    if (continuing) {
+    if (std::string problem = inspectTarget(continuing); !problem.empty()) return problem;
+    if (continuing_) {
         const auto id = db_->number("PRAGMA application_id");
         const auto version = db_->number("PRAGMA user_version");
         if (!id || *id != applicationId) {
@@ -191,11 +272,11 @@ std::string RunRecord::open(OutputFile& file, bool continuing) {
                    std::to_string(version.value_or(0)) + ")";
         }
     }
-    // The file is rebuilt from the run if anything goes wrong, so it needs no journal
-    // and no syncing until the commit renames it into place.
+    // The temporary file is rebuilt from the run if anything goes wrong, so it needs no
+    // journal and no syncing until the commit puts it in place.
     if (!db_->run("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
                   "PRAGMA locking_mode = EXCLUSIVE; PRAGMA temp_store = MEMORY;") ||
-        (!continuing && !db_->run(schema()))) {
+        (!continuing_ && !db_->run(schema()))) {
         return fail(sqlite3_errmsg(db_->db));
     }
     if (!db_->prepare(db_->creature,
@@ -333,8 +414,27 @@ std::string RunRecord::finish(const World& world) {
                   "CREATE INDEX IF NOT EXISTS creatures_by_parent ON creatures (parent_id);")) {
         return fail(sqlite3_errmsg(db_->db));
     }
+    return {};
+}
+
+std::string RunRecord::commit(OutputFile& file) {
+    if (!error_.empty()) return error_;
+    if (replaceThroughSqlite_) {
+        // Written into the database at the path through SQLite: its readers, writers and
+        // journal stay paired with the one file they belong to.
+        Handle target;
+        int result = target.open(target_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, waitAtEndMs);
+        if (result == SQLITE_OK) result = backUp(db_->db, target.db);
+        if (std::string reason = lockedReason(result); !reason.empty()) return fail(reason);
+        if (result != SQLITE_OK) return fail(target.message());
+        if (sqlite3_close(std::exchange(target.db, nullptr)) != SQLITE_OK) {
+            return fail("the database could not be closed");
+        }
+    }
     if (db_->closeAll() != SQLITE_OK) return fail("the database could not be closed");
     db_.reset();
+    if (!replaceThroughSqlite_) return file.commit();
+    file.discard();
     return {};
 }
 

@@ -33,9 +33,16 @@ const char* deathCauseName(DeathCause cause);
 // A creature's row is written when its life ends, and the living get theirs at the end;
 // rows are keyed by the creature's id, so a record that a later run continues replaces a
 // survivor's row once that creature dies. Rows go in one transaction per block of steps
-// through statements prepared once. The file is the temporary file of an OutputFile,
-// built with no journal and no syncing: a record that is not finished is removed, never
-// read.
+// through statements prepared once, into the temporary file of an OutputFile, built with
+// no journal and no syncing: a record that is not finished is removed, never read.
+//
+// A database already at the path is SQLite's business to the end: it is read (to be
+// continued) and written over (at the commit) through SQLite's own locks and journal, in
+// one transaction each, never copied or replaced as a file, so that no other program's
+// reader, uncommitted write, journal or WAL is paired with bytes it does not belong to.
+// One that another program is writing to, or that has a hot journal (a writer stopped
+// half-way), is refused before the run. A new record, or one over a file that is not a
+// database, is renamed into place as every output is.
 class RunRecord {
   public:
     RunRecord();
@@ -44,7 +51,8 @@ class RunRecord {
     RunRecord& operator=(const RunRecord&) = delete;
 
     // Makes the database in `file`'s temporary file, empty or, with `continuing`, as a
-    // copy of the record already at the file's path. Returns an empty string or one line.
+    // copy of the record already at the file's target, when there is one. Returns an empty
+    // string or one line.
     std::string open(OutputFile& file, bool continuing);
 
     // Once the world is seeded or loaded. A new record notes the run, starting at the
@@ -57,9 +65,11 @@ class RunRecord {
     // The row of step k. Reports a failure of this or of any earlier write.
     std::string addStep(long long step, const StepReport& report, const Census& census);
 
-    // The rows of the creatures still alive, the number of steps, the last commit; then
-    // the database is closed and `file` may be committed.
+    // The rows of the creatures still alive, the number of steps, the last commit.
     std::string finish(const World& world);
+
+    // After finish: puts the record at `file`'s target and closes `file`.
+    std::string commit(OutputFile& file);
 
     // Closes the database without finishing it; the caller discards the file.
     void close();
@@ -69,9 +79,12 @@ class RunRecord {
 
     std::string fail(const std::string& reason);
     std::string checkContinues(const World& world, const RecordedRun& run);
+    std::string inspectTarget(bool continuing);
 
     std::unique_ptr<Connection> db_;
-    std::string path_; // for messages
+    std::string path_;   // for messages
+    std::string target_; // the file the record ends up in
+    bool replaceThroughSqlite_ = false;
     std::string error_;
     bool continuing_ = false;
     long long firstStep_ = 0;

@@ -46,13 +46,15 @@ std::vector<SaveSection> runSections(const RunContinuation& run, const std::stri
 
 namespace {
 
+// The run's own sections of a loaded save: an empty string, or which one is damaged.
 std::string readSections(const std::vector<SaveSection>& extra, RunContinuation& run,
                          std::optional<std::string>& ancestry) {
     run = RunContinuation{};
     ancestry.reset();
     for (const SaveSection& section : extra) {
-        if (!readSection(section, run, ancestry))
+        if (!readSection(section, run, ancestry)) {
             return "its section " + section.name + " is damaged";
+        }
     }
     return {};
 }
@@ -71,17 +73,8 @@ std::string loadRun(const std::string& path, World& world, RunContinuation& run,
                     std::optional<std::string>& ancestry) {
     std::vector<SaveSection> extra;
     std::string reason;
-    if (loadWorldFile(path, world, extra, reason)) {
-        run = RunContinuation{};
-        ancestry.reset();
-        for (const SaveSection& section : extra) {
-            if (!readSection(section, run, ancestry)) {
-                return "cannot load '" + printable(path) + "': its section " + section.name +
-                       " is damaged";
-            }
-        }
-        return {};
-    }
+    if (loadWorldFile(path, world, extra, reason)) reason = readSections(extra, run, ancestry);
+    if (reason.empty()) return {};
     return "cannot load '" + printable(path) + "': " + reason;
 }
 

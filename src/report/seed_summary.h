@@ -3,10 +3,12 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "world/settings.h"
 #include "world/step.h"
+#include "world/step_context.h"
 #include "world/step_events.h"
 
 namespace kanimo {
@@ -36,14 +38,27 @@ class SeedRunWatcher : public StepObserver {
     }
 };
 
+// A world of a batch that passed its population limit: the seed, and the step it was in
+// (0 while seeding).
+struct SeedExploded : std::runtime_error {
+    std::uint32_t seed;
+    long long step;
+    SeedExploded(std::uint32_t seed_, long long step_)
+        : std::runtime_error("seed " + std::to_string(seed_) + " exploded"), seed(seed_),
+          step(step_) {}
+};
+
 // Seeds a world with the given settings and runs it. Adds one to `stepsDone` after every
 // step, for a thread that watches the progress; only the running thread may write it.
-// Gives up after the step during which `stop` was set, returning nothing.
+// Gives up as soon as `stop` is set, in the middle of the seeding or of a step too,
+// returning nothing. A world whose population passes `populationLimit` throws
+// SeedExploded.
 std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
                                    std::atomic<std::uint64_t>& stepsDone,
                                    const std::atomic<bool>& stop,
                                    const WorldSettings& settings = WorldSettings{},
-                                   SeedRunWatcher* watcher = nullptr);
+                                   SeedRunWatcher* watcher = nullptr,
+                                   std::int64_t populationLimit = defaultPopulationLimit);
 
 // "seed <S> length <n> living <n> births <n> deaths <n> steps_per_second <v>"
 std::string formatSeedSummary(const SeedSummary& summary);

@@ -33,7 +33,7 @@ constexpr OptionInfo knownOptions[] = {
     {"--save", Kind::Path},         {"--load", Kind::Path},   {"--record", Kind::Path},
     {"--tree", Kind::Path},         {"--plot", Kind::Path},   {"--set", Kind::World},
     {"--scale", Kind::World},       {"--video", Kind::Path},  {"--fps", Kind::Number},
-    {"--video-size", Kind::Number}, {"--quiet", Kind::Flag},
+    {"--video-size", Kind::Number}, {"--quiet", Kind::Flag},  {"--population-limit", Kind::Number},
 };
 
 constexpr std::uint64_t maxFps = 240;
@@ -83,6 +83,11 @@ std::string applyNumber(std::string_view name, std::string_view value, SimOption
                    std::to_string(maxVideoSide) + ", got '" + printable(value) + "'";
         }
         o.videoSize = static_cast<int>(n);
+    } else if (name == "--population-limit") {
+        if (!parseWhole(value, 1, largestPopulationLimit, n)) {
+            return wholeRangeError(name, 1, largestPopulationLimit, value);
+        }
+        o.populationLimit = static_cast<long long>(n);
     }
     return {};
 }
@@ -229,6 +234,10 @@ std::string helpText() {
            "  --scale K        a world K times wider at the same density (1 to 64): side\n"
            "                   600 K, 55 K^2 creatures seeded, 10 K^2 added when 15 K^2 or\n"
            "                   fewer are left; a --set given later still applies\n"
+           "  --population-limit N\n"
+           "                   end the run with a failure when the world holds more than N\n"
+           "                   creatures (1 to 4000000, default 1000000): settings such as\n"
+           "                   a short lifespan make a world grow without end\n"
            "  --load FILE      start from the world saved in FILE instead of seeding and\n"
            "                   run N more steps, numbered on from the saved step; the\n"
            "                   states and rows printed are those of the unbroken run from\n"
@@ -300,12 +309,15 @@ std::string helpText() {
            settingsHelp() +
            "\n"
            "Every file is written to a temporary file beside it and renamed into place\n"
-           "when complete. Bad options, and outputs that cannot be created, end the\n"
-           "program with status 2 before the run starts; a failure later on (a full disk,\n"
-           "no memory or threads left) ends it with status 1. SIGINT, SIGTERM, SIGHUP and\n"
-           "SIGPIPE (standard output closed) end the run after the current step: files\n"
-           "the run has finished stay, the others are removed, --save saves the world of\n"
-           "the last finished step, and the exit status is 128 + the signal's number.\n";
+           "when complete; another user's link, pipe or device in a shared sticky folder\n"
+           "is refused, and a file replaced keeps its permissions. Bad options, and\n"
+           "outputs that cannot be created, end the program with status 2 before the run\n"
+           "starts; a failure later on (a full disk, no memory or threads left, a world\n"
+           "past --population-limit) ends it with status 1. SIGINT, SIGTERM, SIGHUP and\n"
+           "SIGPIPE (standard output closed) end the run after the current step, or stop a\n"
+           "step still running half a second later: files the run has finished stay, the\n"
+           "others are removed, --save saves the world of the last finished step, and the\n"
+           "exit status is 128 + the signal's number.\n";
 }
 
 bool drawsPictures(const SimOptions& o) {

@@ -9,6 +9,11 @@
 
 namespace kanimo {
 
+// As many creatures as a save file may hold; far beyond any world that sound settings make
+// (a scale-64 world holds about a quarter of a million), and a few gigabytes of memory.
+inline constexpr long long defaultSimPopulationLimit = 1000000;
+inline constexpr long long largestPopulationLimit = 4000000;
+
 // What one invocation of kanimo-sim asks for. Defaults are those of a plain run.
 struct SimOptions {
     bool help = false;
@@ -36,8 +41,10 @@ struct SimOptions {
     std::string plotPath;
     std::string videoPath; // the frames --frames would write, as one video
     int fps = 30;
-    int videoSize = 0;      // the video's side; 0: the world picture's, made even
-    bool quiet = false;     // no progress bar and no closing summary
+    int videoSize = 0;  // the video's side; 0: the world picture's, made even
+    bool quiet = false; // no progress bar and no closing summary
+    // A world with more creatures than this has exploded: the run ends with a failure.
+    long long populationLimit = defaultSimPopulationLimit;
     WorldSettings settings; // as --set and --scale leave them
 };
 

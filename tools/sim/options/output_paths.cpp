@@ -74,6 +74,17 @@ std::string sharedOutputPath(const SimOptions& o) {
             if (files[i].landing == files[j].landing) return clash(files[i], files[j].option);
         }
     }
+    // An output on the file the run starts from would replace it; --save may, to go on
+    // saving a run in one file, since the file is read whole before anything is written.
+    if (!o.loadPath.empty()) {
+        const std::string loaded = landingPath(o.loadPath);
+        for (const FileOutput& file : files) {
+            if (file.landing == loaded && std::string_view(file.option) != "--save") {
+                return std::string(file.option) + " would replace the --load file '" +
+                       printable(file.path) + "'";
+            }
+        }
+    }
     if (o.framesDir.empty()) return {};
     const std::string framesLanding = landingPath(o.framesDir);
     for (const FileOutput& file : files) {

@@ -62,7 +62,7 @@ std::string escaped(std::string_view text) {
 }
 
 struct Point {
-    double step;
+    double offset; // steps from the chart's first step
     double value;
 };
 
@@ -75,15 +75,17 @@ struct Bar {
 // One panel: its place, its scales and the SVG it has drawn so far.
 class Panel {
   public:
-    Panel(std::string& svg, double top, double firstStep, double endStep, double maxValue)
-        : svg_(svg), top_(top), firstStep_(firstStep), endStep_(endStep) {
+    // The steps run from `firstStep` to `firstStep + span`; points are given as offsets
+    // from the first step, which doubles hold exactly however large the step numbers are.
+    Panel(std::string& svg, double top, long long firstStep, long long span, double maxValue)
+        : svg_(svg), top_(top), firstStep_(firstStep), span_(span) {
         spacing_ = tickSpacing(maxValue, 5);
         maxValue_ = maxValue > 0 ? std::ceil(maxValue / spacing_) * spacing_ : 1;
         if (!(maxValue > 0)) spacing_ = 1;
     }
 
-    double x(double step) const {
-        return plotLeft + (step - firstStep_) / (endStep_ - firstStep_) * (plotRight - plotLeft);
+    double x(double offset) const {
+        return plotLeft + offset / static_cast<double>(span_) * (plotRight - plotLeft);
     }
     double y(double value) const { return top_ + panelHeight * (1 - value / maxValue_); }
 
@@ -97,13 +99,17 @@ class Panel {
             svg_ += "<text x='" + number(plotLeft - 6) + "' y='" + number(y(v) + 4) +
                     "' text-anchor='end'>" + number(v * valueScale) + "</text>\n";
         }
-        const double stepSpacing = std::max(1.0, tickSpacing(endStep_ - firstStep_, 10));
-        for (double s = std::ceil(firstStep_ / stepSpacing) * stepSpacing; s <= endStep_;
-             s += stepSpacing) {
-            svg_ += "<line x1='" + number(x(s)) + "' x2='" + number(x(s)) + "' y1='" +
-                    number(bottom) + "' y2='" + number(bottom + 5) + "' stroke='black'/>\n";
-            svg_ += "<text x='" + number(x(s)) + "' y='" + number(bottom + 18) +
-                    "' text-anchor='middle'>" + number(s) + "</text>\n";
+        // Whole steps, counted in integers: past 2^53 a double no longer moves by a step.
+        const auto stepSpacing =
+            static_cast<long long>(std::max(1.0, tickSpacing(static_cast<double>(span_), 10)));
+        const long long past = firstStep_ % stepSpacing;
+        for (long long offset = past == 0 ? 0 : stepSpacing - past; offset <= span_;
+             offset += stepSpacing) {
+            const std::string at = number(x(static_cast<double>(offset)));
+            svg_ += "<line x1='" + at + "' x2='" + at + "' y1='" + number(bottom) + "' y2='" +
+                    number(bottom + 5) + "' stroke='black'/>\n";
+            svg_ += "<text x='" + at + "' y='" + number(bottom + 18) + "' text-anchor='middle'>" +
+                    std::to_string(firstStep_ + offset) + "</text>\n";
         }
         const double middle = top_ + panelHeight / 2;
         svg_ += "<text transform='translate(" + number(plotLeft - 52) + "," + number(middle) +
@@ -134,7 +140,7 @@ class Panel {
     void line(const std::vector<Point>& points, const char* colour) {
         svg_ += "<polyline fill='none' stroke='" + std::string(colour) +
                 "' stroke-width='1.5' points='";
-        for (const Point& p : points) svg_ += number(x(p.step)) + "," + number(y(p.value)) + " ";
+        for (const Point& p : points) svg_ += number(x(p.offset)) + "," + number(y(p.value)) + " ";
         svg_ += "'/>\n";
     }
 
@@ -142,9 +148,9 @@ class Panel {
     void band(const std::vector<Point>& lower, const std::vector<Point>& upper,
               const char* colour) {
         svg_ += "<polygon stroke='none' fill='" + std::string(colour) + "' points='";
-        for (const Point& p : upper) svg_ += number(x(p.step)) + "," + number(y(p.value)) + " ";
+        for (const Point& p : upper) svg_ += number(x(p.offset)) + "," + number(y(p.value)) + " ";
         for (auto it = lower.rbegin(); it != lower.rend(); ++it) {
-            svg_ += number(x(it->step)) + "," + number(y(it->value)) + " ";
+            svg_ += number(x(it->offset)) + "," + number(y(it->value)) + " ";
         }
         svg_ += "'/>\n";
     }
@@ -171,8 +177,8 @@ class Panel {
   private:
     std::string& svg_;
     double top_;
-    double firstStep_;
-    double endStep_;
+    long long firstStep_;
+    long long span_;
     double maxValue_ = 1;
     double spacing_ = 1;
 };
@@ -192,8 +198,8 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
                       escaped(title) + "</text>\n";
     if (windows.empty()) return svg + "</svg>\n";
 
-    const double first = static_cast<double>(windows.front().firstStep);
-    const double end = static_cast<double>(windows.back().firstStep + windows.back().steps);
+    const long long first = windows.front().firstStep;
+    const long long chartSpan = windows.back().firstStep + windows.back().steps - first;
     const double span = static_cast<double>(series.windowSteps());
 
     // Means are drawn at the middle of their window (across it when there is only one), the
@@ -207,7 +213,7 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
     double mostEvents = 0;
     for (const PlotSeries::Window& w : windows) {
         const double steps = static_cast<double>(w.steps);
-        const double from = static_cast<double>(w.firstStep);
+        const double from = static_cast<double>(w.firstStep - first);
         const double to = from + steps;
         const double half = from + steps / 2;
         const double bornPer = static_cast<double>(w.births) * span / steps;
@@ -233,7 +239,7 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
         most = std::max({most, living.back().value, highest});
     }
 
-    Panel population(svg, panelTop, first, end, most);
+    Panel population(svg, panelTop, first, chartSpan, most);
     population.axes("Creatures in the world", "creatures", 1);
     population.legend(
         {{livingColour, "living"}, {deadColour, "dead, shrinking (band: fewest to most)"}});
@@ -243,14 +249,14 @@ std::string plotSvg(const PlotSeries& series, const std::string& title) {
     population.frame();
 
     const std::string per = span == 1 ? "per step" : "per " + number(span) + " steps";
-    Panel events(svg, panelTop + panelSpacing, first, end, mostEvents);
+    Panel events(svg, panelTop + panelSpacing, first, chartSpan, mostEvents);
     events.axes("Births and deaths, " + per, per, 1);
     events.legend({{birthColour, "births"}, {deathColour, "deaths"}});
     events.bars(births, birthColour);
     events.bars(deaths, deathColour);
     events.frame();
 
-    Panel kinds(svg, panelTop + 2 * panelSpacing, first, end, 1);
+    Panel kinds(svg, panelTop + 2 * panelSpacing, first, chartSpan, 1);
     kinds.axes("Segment kinds among the living", "% of segments", 100);
     kinds.legend({{kindColours[0], segmentKindNames[0]},
                   {kindColours[1], segmentKindNames[1]},

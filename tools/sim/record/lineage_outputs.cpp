@@ -1,8 +1,8 @@
 #include "record/lineage_outputs.h"
 
-#include "report/newick_tree.h"
 #include "options/options.h"
 #include "outputs/plot_svg.h"
+#include "report/newick_tree.h"
 #include "report/stats_csv.h"
 #include "world/world.h"
 
@@ -76,7 +76,10 @@ std::string LineageOutputs::finish(const World& world) {
 }
 
 std::string LineageOutputs::commit() {
-    for (OutputFile* file : {&recordFile_, &treeFile_, &plotFile_}) {
+    if (recordFile_.isOpen()) {
+        if (std::string problem = record_.commit(recordFile_); !problem.empty()) return problem;
+    }
+    for (OutputFile* file : {&treeFile_, &plotFile_}) {
         if (!file->isOpen()) continue;
         if (std::string problem = file->commit(); !problem.empty()) return problem;
     }

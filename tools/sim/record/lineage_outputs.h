@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "report/ancestry.h"
 #include "files/output_file.h"
-#include "report/plot_series.h"
 #include "record/run_record.h"
+#include "report/ancestry.h"
+#include "report/plot_series.h"
 #include "world/step_events.h"
 
 namespace kanimo {
@@ -23,7 +23,7 @@ class LineageOutputs : public StepObserver {
     explicit LineageOutputs(const SimOptions& options) : options_(options) {}
 
     // Creates the files before the run. With `continueRecord` (a run that goes on from a
-    // loaded world) the record extends the one already at its path.
+    // loaded world) the record extends the one already at its path, when there is one.
     std::string open(bool continueRecord);
 
     StepObserver* observer() { return watching_ ? this : nullptr; }

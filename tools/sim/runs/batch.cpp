@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "outputs/progress.h"
 #include "outputs/stop_signal.h"
 #include "report/seed_summary.h"
+#include "runs/single_run.h"
 
 namespace kanimo {
 
@@ -38,7 +40,7 @@ struct Worker {
     std::atomic<bool> finished{false};
     // Why the worker gave up, written before `finished`. A plain buffer: copying the
     // reason must not need the memory that may have run out.
-    char failure[160] = "";
+    char failure[256] = "";
 };
 
 // The threads of one block. However the block ends, even by an exception, they are told
@@ -68,12 +70,18 @@ void runWorkerSeeds(const SimOptions& o, std::uint64_t blockStart, int t, int th
     try {
         for (std::uint64_t i = t; i < results.size(); i += threads) {
             const auto seed = static_cast<std::uint32_t>(o.firstSeed + blockStart + i);
-            const std::optional<SeedSummary> summary =
-                runSeed(seed, o.steps, o.fast, w.stepsDone, crew.stop, o.settings);
+            const std::optional<SeedSummary> summary = runSeed(
+                seed, o.steps, o.fast, w.stepsDone, crew.stop, o.settings, nullptr,
+                o.populationLimit);
             if (!summary) break;
             results[i] = *summary;
             w.seedsDone.fetch_add(1, std::memory_order_release);
         }
+    } catch (const SeedExploded& e) {
+        const std::string line = "seed " + std::to_string(e.seed) + ": " +
+                                 explosionLine(o.populationLimit, e.step == 0 ? -1 : e.step);
+        std::snprintf(w.failure, sizeof w.failure, "%s", line.c_str());
+        crew.stop.store(true);
     } catch (const std::bad_alloc&) {
         std::snprintf(w.failure, sizeof w.failure, "out of memory");
         crew.stop.store(true);

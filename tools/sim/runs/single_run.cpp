@@ -23,6 +23,7 @@
 #include "report/resume.h"
 #include "report/state_dump.h"
 #include "report/stats_csv.h"
+#include "runs/step_checkpoint.h"
 #include "video/video_writer.h"
 #include "world/population.h"
 #include "world/step.h"
@@ -44,7 +45,8 @@ class RunOutput {
   public:
     // `firstStep`: the number of the state the run starts from, 0 unless it was loaded.
     RunOutput(const SimOptions& options, long long firstStep, std::FILE* out, std::FILE* err)
-        : options_(options), firstStep_(firstStep), out_(out), err_(err), lineage_(options) {
+        : options_(options), firstStep_(firstStep), out_(out), err_(err), lineage_(options),
+          kind_(options.fast ? StepKind::fast : StepKind::world) {
         // A saved world carries the family of its living on to the run that goes on from it.
         if (!options_.savePath.empty()) lineage_.keepAncestry();
     }
@@ -61,9 +63,7 @@ class RunOutput {
         }
         if (!options_.savePath.empty() && !open(save_, options_.savePath)) return false;
         // A run that goes on from a loaded world goes on with the record of its start too.
-        const bool continueRecord = loaded() && !options_.recordPath.empty() &&
-                                    std::filesystem::exists(options_.recordPath);
-        if (const std::string problem = lineage_.open(continueRecord); !problem.empty()) {
+        if (const std::string problem = lineage_.open(loaded()); !problem.empty()) {
             return fail(problem);
         }
         if (stats_.isOpen()) statsText_ = statsHeader();
@@ -147,11 +147,22 @@ class RunOutput {
         return problem.empty() || fail(problem);
     }
 
+    // After every whole step k, once afterStep has taken it in: with --save, a copy of the
+    // world now and then, for a step that is stopped part-way.
+    void keepCheckpoint(const World& world, long long k, const StepReport& report) {
+        if (!save_.isOpen() || !checkpoint_.stepFinished()) return;
+        const StepCheckpoint::Clock::time_point start = StepCheckpoint::Clock::now();
+        std::string bytes = saveBytes(world, report);
+        checkpoint_.keep(std::move(bytes), k, StepCheckpoint::Clock::now() - start);
+    }
+
     // After a signal: the steps traced so far go out whole, files that would only cover
     // part of the run are removed, leaving whatever was there before, and the world is
     // saved as it is after the last step that finished, so that the run can go on from
-    // there. A failure to save is said even then.
-    void interrupt(const World& world, const StepReport& report) {
+    // there. `world` is that world, or null when the signal stopped a step part-way
+    // (`lastStep` is then the last whole step, -1 when the seeding did not finish): the
+    // steps since the last copy are run again. A failure to save is said even then.
+    void interrupt(const World* world, long long lastStep, const StepReport& report) {
         std::fwrite(text_.data(), 1, text_.size(), out_);
         std::fflush(out_);
         stats_.discard();
@@ -161,8 +172,21 @@ class RunOutput {
         videoFile_.discard();
         lineage_.discard();
         if (!save_.isOpen()) return;
-        std::string problem = save_.write(saveBytes(world, report));
-        if (problem.empty()) problem = save_.commit();
+        std::string bytes;
+        std::string problem;
+        if (world != nullptr) {
+            bytes = saveBytes(*world, report);
+        } else if (lastStep < 0) {
+            problem = "the run was stopped while seeding, before its first state";
+        } else {
+            problem = checkpoint_.replay(lastStep, kind_, bytes);
+        }
+        if (problem.empty()) problem = save_.write(bytes);
+        if (problem.empty()) {
+            problem = save_.commit();
+        } else if (problem.rfind("cannot write", 0) != 0) {
+            problem = "not saved to '" + printable(options_.savePath) + "': " + problem;
+        }
         if (!problem.empty()) std::fprintf(err_, "kanimo-sim: %s\n", problem.c_str());
     }
 
@@ -271,9 +295,17 @@ class RunOutput {
     StateDump dump_;
     Picture picture_;
     LineageOutputs lineage_;
+    StepKind kind_ = StepKind::world;
+    StepCheckpoint checkpoint_;
 };
 
 } // namespace
+
+std::string explosionLine(long long limit, long long step) {
+    return "the world exploded: its population passed " + std::to_string(limit) + " creatures " +
+           (step < 0 ? std::string("while seeding") : "in step " + std::to_string(step)) +
+           " (--population-limit sets the limit)";
+}
 
 std::string summaryLine(const RunTotals& t) {
     std::string line = "kanimo-sim: ran " + std::to_string(t.steps) + " steps to step " +
@@ -309,38 +341,67 @@ int runSingleWorld(const SimOptions& o, std::FILE* out, std::FILE* err) {
 
     StepReport report = loaded.lastStep;
     std::optional<std::uint32_t> seed = loaded.seed;
-    if (o.loadPath.empty()) {
-        seed = o.seed;
-        if (!o.seedGiven) {
-            // Like the window program, the clock in whole seconds, cut to 32 bits; said
-            // aloud, once everything else is known to be in order, so that the run can be
-            // repeated.
-            seed = static_cast<std::uint32_t>(std::time(nullptr));
-            std::fprintf(err, "kanimo-sim: seed %u\n", static_cast<unsigned>(*seed));
-        }
-        world.rng.srand(*seed);
-        seedWorld({world, output.observer()});
-        report.births = world.creatures.size();
-    }
+    StepContext context(world, output.observer(), stepStopFlag());
+    context.populationLimit = o.populationLimit;
     const StepKind kind = o.fast ? StepKind::fast : StepKind::world;
-    if (!output.begin(world, RecordedRun{seed, kind}, ancestry ? &*ancestry : nullptr)) return 2;
-    if (!output.afterStep(world, first, report)) return 1;
-
     ProgressBar bar(static_cast<std::uint64_t>(o.steps), err,
                     !o.quiet && standardErrorIsTerminal());
     RunTotals totals;
-    const Clock::time_point start = Clock::now();
-    for (long long k = 1; k <= o.steps && stopSignal() == 0; ++k) {
-        report = takeStep(world, kind, output.observer());
-        if (!output.afterStep(world, first + k, report)) return 1;
-        totals.births += report.births;
-        totals.deaths += report.deaths;
-        bar.update(static_cast<std::uint64_t>(k));
+    Clock::time_point start;
+    long long whole = -1; // the last step after which the world was whole
+    // A write that fails because a signal closed the pipe is the signal's doing: the world
+    // of the step just taken is whole, and saved as for any signal.
+    const auto stopOrFail = [&] {
+        if (stopSignal() != 0) {
+            bar.finish();
+            output.interrupt(&world, whole, report);
+        }
+        return 1;
+    };
+    try {
+        if (o.loadPath.empty()) {
+            seed = o.seed;
+            if (!o.seedGiven) {
+                // Like the window program, the clock in whole seconds, cut to 32 bits; said
+                // aloud, once everything else is known to be in order, so that the run can
+                // be repeated.
+                seed = static_cast<std::uint32_t>(std::time(nullptr));
+                std::fprintf(err, "kanimo-sim: seed %u\n", static_cast<unsigned>(*seed));
+            }
+            world.rng.srand(*seed);
+            seedWorld(context);
+            report.births = world.creatures.size();
+        }
+        whole = first;
+        if (!output.begin(world, RecordedRun{seed, kind}, ancestry ? &*ancestry : nullptr)) {
+            return 2;
+        }
+        if (!output.afterStep(world, first, report)) return stopOrFail();
+        output.keepCheckpoint(world, first, report);
+
+        start = Clock::now();
+        for (long long k = 1; k <= o.steps && stopSignal() == 0; ++k) {
+            report = takeStep(context, kind);
+            whole = first + k;
+            if (!output.afterStep(world, first + k, report)) return stopOrFail();
+            output.keepCheckpoint(world, first + k, report);
+            totals.births += report.births;
+            totals.deaths += report.deaths;
+            bar.update(static_cast<std::uint64_t>(k));
+        }
+    } catch (const PopulationLimitReached&) {
+        bar.finish();
+        reportFailure(err, explosionLine(o.populationLimit, whole < 0 ? -1 : whole + 1));
+        return 1;
+    } catch (const StepStopped&) {
+        bar.finish();
+        output.interrupt(nullptr, whole, report);
+        return 1;
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     bar.finish();
     if (stopSignal() != 0) {
-        output.interrupt(world, report);
+        output.interrupt(&world, whole, report);
         return 1;
     }
 

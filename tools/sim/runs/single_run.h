@@ -24,6 +24,10 @@ struct RunTotals {
 // seed 7", without a newline.
 std::string summaryLine(const RunTotals& totals);
 
+// "the world exploded: its population passed <limit> creatures in step <step> ..." for a
+// run stopped by its population limit; a step of -1 is the seeding.
+std::string explosionLine(long long limit, long long step);
+
 // Runs one world as the options ask, writing states, the bench line and messages to
 // `out` and `err`, and the stats and pictures to their files. Without --seed the clock
 // gives the seed, named on `err` once the outputs are known to be writable. Returns the
