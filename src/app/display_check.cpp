@@ -35,7 +35,7 @@ std::optional<std::string> missingDisplayMessage(const DisplayEnvironment& env) 
 
 std::string unreachableDisplayMessage(const DisplayEnvironment& env) {
     std::string line = "kanimo: cannot open the display";
-    if (isSet(env.display)) line += " \"" + printable(env.display) + "\"";
+    if (isSet(env.display)) line.append(" \"").append(printable(env.display)).append("\"");
     return line + "; " + std::string(advice);
 }
 
@@ -54,7 +54,7 @@ std::string failedStartMessage(const DisplayEnvironment& env,
         const std::size_t close = m.text.find('"', open + 1);
         if (m.category == "qt.qpa.plugin" && close != std::string::npos) {
             if (!tried.empty()) tried += ", ";
-            tried += "\"" + printable(m.text.substr(open + 1, close - open - 1)) + "\"";
+            tried.append("\"").append(printable(m.text.substr(open + 1, close - open - 1))).append("\"");
         }
         constexpr std::string_view listStart = "Available platform plugins are: ";
         const std::size_t list = m.text.find(listStart);
@@ -63,7 +63,7 @@ std::string failedStartMessage(const DisplayEnvironment& env,
             available = printable(available.substr(0, available.find_first_of(".\n")));
         }
     }
-    if (tried.empty() && isSet(env.platform)) tried = "\"" + printable(env.platform) + "\"";
+    if (tried.empty() && isSet(env.platform)) tried.append("\"").append(printable(env.platform)).append("\"");
     std::string line = "kanimo: cannot load the window system's platform plugin";
     if (!tried.empty()) line += " " + tried;
     if (!available.empty()) line += " (available: " + available + ")";
