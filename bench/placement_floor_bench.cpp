@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "creature/creature.h"
-#include "world/step.h"
 #include "world/population.h"
+#include "world/step.h"
 #include "world/world.h"
 
 namespace kanimo {

@@ -55,7 +55,8 @@ const Crowd& grownCrowd(int n) {
             seedWorld(*w);
             for (int i = 0; i < worldSteps; ++i) worldStep(*w);
             const Creature* start = w->creatures.head();
-            for (int length = w->creatures.size(); length > n - count; --length) start = start->next;
+            for (int length = w->creatures.size(); length > n - count; --length)
+                start = start->next;
             for (const Creature* c = start; c != nullptr; c = c->next) ++count;
             crowd.parts.push_back(Crowd::Part{std::move(w), start});
         }

@@ -10,6 +10,8 @@ packages=(
   libsqlite3-dev sqlite3
   # the fuzz targets: clang with libFuzzer and its sanitizer runtimes
   clang libclang-rt-14-dev
+  # the source's layout is checked against .clang-format
+  clang-format
   qt6-base-dev
   # kanimo-sim --video: H.264 (libx264) and VP9 (libvpx) come with Debian's libavcodec
   libavcodec-dev libavformat-dev libswscale-dev

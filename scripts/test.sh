@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds and runs the whole test suite twice: an optimised build, and a build with
+# Checks the sources' layout, then builds and runs the whole test suite twice: an optimised build, and a build with
 # AddressSanitizer, UndefinedBehaviorSanitizer and leak detection where any report fails;
 # the Python module's tests run against the optimised build. Then starts the real program
 # under a virtual display and drives it with keys, and installs the build into a staging
@@ -13,6 +13,10 @@ configure() { # dir, cmake arguments... (re-running is quick and keeps the optio
   local dir="$1"; shift
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
 }
+
+echo "== source layout (.clang-format)"
+(cd "$root" && find src tools tests bench python \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run -Werror)
 
 release="$root/build/release"
 asan="$root/build/sanitize"

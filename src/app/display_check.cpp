@@ -54,7 +54,9 @@ std::string failedStartMessage(const DisplayEnvironment& env,
         const std::size_t close = m.text.find('"', open + 1);
         if (m.category == "qt.qpa.plugin" && close != std::string::npos) {
             if (!tried.empty()) tried += ", ";
-            tried.append("\"").append(printable(m.text.substr(open + 1, close - open - 1))).append("\"");
+            tried.append("\"")
+                .append(printable(m.text.substr(open + 1, close - open - 1)))
+                .append("\"");
         }
         constexpr std::string_view listStart = "Available platform plugins are: ";
         const std::size_t list = m.text.find(listStart);
@@ -63,7 +65,8 @@ std::string failedStartMessage(const DisplayEnvironment& env,
             available = printable(available.substr(0, available.find_first_of(".\n")));
         }
     }
-    if (tried.empty() && isSet(env.platform)) tried.append("\"").append(printable(env.platform)).append("\"");
+    if (tried.empty() && isSet(env.platform))
+        tried.append("\"").append(printable(env.platform)).append("\"");
     std::string line = "kanimo: cannot load the window system's platform plugin";
     if (!tried.empty()) line += " " + tried;
     if (!available.empty()) line += " (available: " + available + ")";

@@ -47,8 +47,7 @@ std::string wholeRangeError(std::string_view name, std::uint64_t least, std::uin
 
 std::string plainNumber(double value) {
     char text[32];
-    const auto [end, ec] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
     return ec == std::errc() ? std::string(text, end) : std::string();
 }
 

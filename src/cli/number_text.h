@@ -9,8 +9,7 @@ namespace kanimo {
 // Numbers as the programs' command lines take them. Strict, so that a typo never picks
 // another world: a whole number is decimal digits only, with no sign, no spaces and nothing
 // after it, and `least` to `most`.
-bool parseWhole(std::string_view text, std::uint64_t least, std::uint64_t most,
-                std::uint64_t& out);
+bool parseWhole(std::string_view text, std::uint64_t least, std::uint64_t most, std::uint64_t& out);
 
 // A tuning value: for a whole one, digits with an optional minus sign; otherwise a finite
 // number in decimal or exponent form. Nothing before or after it.

@@ -8,7 +8,8 @@ std::string readOption(const std::vector<std::string_view>& args, std::size_t& i
                        const std::function<std::optional<bool>(std::string_view)>& takesValue,
                        OptionArgument& out) {
     const std::string_view arg = args[i++];
-    if (arg.substr(0, 2) != "--") return "unexpected argument '" + printable(arg) + "' (see --help)";
+    if (arg.substr(0, 2) != "--")
+        return "unexpected argument '" + printable(arg) + "' (see --help)";
     const std::size_t equals = arg.find('=');
     out.name = arg.substr(0, equals);
     out.value = {};

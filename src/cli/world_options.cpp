@@ -27,8 +27,8 @@ std::string applySet(std::string_view assignment, WorldSettings& settings) {
         double value = 0;
         if (!parseSettingValue(text, whole, value) || !(value >= f.least && value <= f.most)) {
             return "--set " + std::string(name) + " needs " +
-                   (whole ? "a whole number" : "a number") + " from " + plainNumber(f.least) + " to " +
-                   plainNumber(f.most) + ", got '" + printable(text) + "'";
+                   (whole ? "a whole number" : "a number") + " from " + plainNumber(f.least) +
+                   " to " + plainNumber(f.most) + ", got '" + printable(text) + "'";
         }
         if (whole) {
             settings.*f.whole = static_cast<std::int32_t>(value);

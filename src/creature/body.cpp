@@ -79,8 +79,8 @@ Body::Body(const Genome& genome, Vec2 centre, double bodySize, double limbSizeFa
     h.segmentCount = static_cast<std::int32_t>(count);
 
     Segment* at = segmentArray();
-    Segment* root =
-        new (at++) Segment(centre, bodySize, limbSizeFactor, genome.angles[0][0], genome.kinds[0][0]);
+    Segment* root = new (at++)
+        Segment(centre, bodySize, limbSizeFactor, genome.angles[0][0], genome.kinds[0][0]);
     at = growChain(at, root, genome, 0, h.dooms);
     if (genome.angles[0][0] != emptyCell) {
         Segment* head = root;

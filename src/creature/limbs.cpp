@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/geometry.h"
 #include "creature/creature.h"
 #include "creature/rules.h"
-#include "base/geometry.h"
 
 namespace kanimo {
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "base/geometry.h"
 #include "creature/creature.h"
 #include "creature/phase_cycle.h"
 #include "creature/rules.h"
-#include "base/geometry.h"
 
 namespace kanimo {
 

@@ -7,15 +7,15 @@ namespace kanimo {
 
 namespace {
 
-constexpr double metabolism = 0.01;        // energy a tick costs
-constexpr double smallestSize = 12.0;      // size of a living creature with no growth
-constexpr double stallShare = 0.2;         // of baseSpeed, lost at full energy (over ratio)
-constexpr double emptyRatio = 0.0001;      // energy ratio taken for an empty creature
-constexpr double stallCost = 10;           // energy lost when speed falls below 0
-constexpr int ageDraw = 400;               // old age may strike this many ticks early
-constexpr int splitDraw = 100;             // the split comes within this many ticks ...
-constexpr int splitWindow = 700;           // ... of this much life left
-constexpr double splitGrowthRatio = 0.15;  // a creature must have grown past this to split
+constexpr double metabolism = 0.01;       // energy a tick costs
+constexpr double smallestSize = 12.0;     // size of a living creature with no growth
+constexpr double stallShare = 0.2;        // of baseSpeed, lost at full energy (over ratio)
+constexpr double emptyRatio = 0.0001;     // energy ratio taken for an empty creature
+constexpr double stallCost = 10;          // energy lost when speed falls below 0
+constexpr int ageDraw = 400;              // old age may strike this many ticks early
+constexpr int splitDraw = 100;            // the split comes within this many ticks ...
+constexpr int splitWindow = 700;          // ... of this much life left
+constexpr double splitGrowthRatio = 0.15; // a creature must have grown past this to split
 
 } // namespace
 
@@ -57,8 +57,7 @@ TickEnd creatureTick(const CreatureRules& rules, Random& rng, int& boostBudget, 
 
     const int a = rng.random(splitDraw) + splitWindow;
     // Past the first test, isDead shrinks a creature the age draw has just killed.
-    if (a >= c.lifeLeft && !isDead(c) && !c.hasReproduced &&
-        c.growthRatio > splitGrowthRatio) {
+    if (a >= c.lifeLeft && !isDead(c) && !c.hasReproduced && c.growthRatio > splitGrowthRatio) {
         c.hasReproduced = true;
         c.energy = 0;
         return TickEnd::split;

@@ -83,7 +83,7 @@ template <typename Out> void forEachBodyShape(const Creature& creature, int life
     const double lifeDx = 5 * (-f * std::cos(a + 23));
     const double lifeDy = 5 * (-f * std::sin(a + 23));
     out(EllipseShape{x - lifeRadius + lifeDx, y - lifeRadius + lifeDy, x + lifeRadius + lifeDx,
-                      y + lifeRadius + lifeDy, life});
+                     y + lifeRadius + lifeDy, life});
 
     // Growth: blue towards full growth.
     const Colour growth = rgb(80, 80, channel(190 * creature.growthRatio));
@@ -91,18 +91,19 @@ template <typename Out> void forEachBodyShape(const Creature& creature, int life
     const double growthDx = 5 * f * std::cos(a);
     const double growthDy = 5 * f * std::sin(a);
     out(EllipseShape{x - growthRadius + growthDx, y - growthRadius + growthDy,
-                      x + growthRadius + growthDx, y + growthRadius + growthDy, growth});
+                     x + growthRadius + growthDx, y + growthRadius + growthDy, growth});
 
     // Body: red by energy, or the fixed colour of a marked creature.
     const double bodyRadius = s * 0.5;
     out(EllipseShape{x - bodyRadius, y - bodyRadius, x + bodyRadius, y + bodyRadius,
-                      bodyColour(creature)});
+                     bodyColour(creature)});
 }
 
 // Every shape of a creature in drawing order: its limbs, then its body.
 template <typename Out>
 void forEachCreatureShape(const Creature& creature, int lifespan, Out&& out) {
-    for (const Segment* limb = creature.body.firstLimb(); limb != nullptr; limb = limb->nextLimb()) {
+    for (const Segment* limb = creature.body.firstLimb(); limb != nullptr;
+         limb = limb->nextLimb()) {
         forEachChainShape(limb, out);
     }
     forEachBodyShape(creature, lifespan, out);

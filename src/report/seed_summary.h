@@ -53,12 +53,10 @@ struct SeedExploded : std::runtime_error {
 // Gives up as soon as `stop` is set, in the middle of the seeding or of a step too,
 // returning nothing. A world whose population passes `populationLimit` throws
 // SeedExploded.
-std::optional<SeedSummary> runSeed(std::uint32_t seed, int steps, bool fast,
-                                   std::atomic<std::uint64_t>& stepsDone,
-                                   const std::atomic<bool>& stop,
-                                   const WorldSettings& settings = WorldSettings{},
-                                   SeedRunWatcher* watcher = nullptr,
-                                   std::int64_t populationLimit = defaultPopulationLimit);
+std::optional<SeedSummary>
+runSeed(std::uint32_t seed, int steps, bool fast, std::atomic<std::uint64_t>& stepsDone,
+        const std::atomic<bool>& stop, const WorldSettings& settings = WorldSettings{},
+        SeedRunWatcher* watcher = nullptr, std::int64_t populationLimit = defaultPopulationLimit);
 
 // "seed <S> length <n> living <n> births <n> deaths <n> steps_per_second <v>"
 std::string formatSeedSummary(const SeedSummary& summary);

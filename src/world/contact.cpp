@@ -84,9 +84,8 @@ bool visit(StepContext& step, Creature& p, Creature& q, bool limbsMayReach) {
 
 // A partner that has drifted out of range is let go, from p's side only.
 void keepPartnerInRange(const World& world, Creature& p) {
-    if (p.partner != nullptr &&
-        distance(p.pos.x, p.pos.y, p.partner->pos.x, p.partner->pos.y) >
-            static_cast<double>(world.settings.contactRange)) {
+    if (p.partner != nullptr && distance(p.pos.x, p.pos.y, p.partner->pos.x, p.partner->pos.y) >
+                                    static_cast<double>(world.settings.contactRange)) {
         p.partner = nullptr;
     }
 }
@@ -94,11 +93,18 @@ void keepPartnerInRange(const World& world, Creature& p) {
 // A tick's end as a death, when it is one.
 void noteTickEnd(StepContext& step, Creature& p, TickEnd end) {
     switch (end) {
-    case TickEnd::starved: step.died(p, DeathCause::starved); break;
-    case TickEnd::oldAge: step.died(p, DeathCause::oldAge); break;
-    case TickEnd::split: step.died(p, DeathCause::split); break;
+    case TickEnd::starved:
+        step.died(p, DeathCause::starved);
+        break;
+    case TickEnd::oldAge:
+        step.died(p, DeathCause::oldAge);
+        break;
+    case TickEnd::split:
+        step.died(p, DeathCause::split);
+        break;
     case TickEnd::living:
-    case TickEnd::dead: break;
+    case TickEnd::dead:
+        break;
     }
 }
 

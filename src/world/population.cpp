@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "creature/creature.h"
-#include "creature/tick.h"
 #include "creature/prefetch.h"
+#include "creature/tick.h"
 #include "world/spawn_spots.h"
 #include "world/step_context.h"
 
@@ -51,8 +51,8 @@ void clearPlacement(StepContext& step, const SpawnSpots& spots, Placement& p) {
 // The constructor draws before the genome the body is grown from.
 void makeCreature(StepContext& step, const Placement& p) {
     World& world = step.world;
-    Creature& c = world.creatures.append(std::make_unique<Creature>(
-        world.settings, world.rng, Vec2(p.x, p.y), p.heading, false));
+    Creature& c = world.creatures.append(
+        std::make_unique<Creature>(world.settings, world.rng, Vec2(p.x, p.y), p.heading, false));
     Genome genome;
     randomGenome(world.rng, genome);
     growBody(world.settings, c, genome);

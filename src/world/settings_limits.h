@@ -13,9 +13,9 @@ namespace kanimo {
 // bounds keep a run within memory and time, and keep every later step well defined. Its
 // default is the value a WorldSettings is made with.
 struct SettingField {
-    std::string_view name;               // as --set and the save file's messages name it
-    std::string_view column;             // the record's column
-    std::int32_t WorldSettings::*whole;  // one of the two is set
+    std::string_view name;              // as --set and the save file's messages name it
+    std::string_view column;            // the record's column
+    std::int32_t WorldSettings::*whole; // one of the two is set
     double WorldSettings::*real;
     double least;
     double most;

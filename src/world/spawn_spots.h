@@ -28,7 +28,7 @@ class SpawnSpots {
     int cellOf(double v) const;
 
     double cellSize_ = 1;
-    int side_ = 1;                       // cells along each axis
+    int side_ = 1;                        // cells along each axis
     std::vector<std::vector<int>> cells_; // per cell: list indices, rising
     std::vector<const Creature*> creatures_;
     double largest_ = 0; // no creature here is bigger

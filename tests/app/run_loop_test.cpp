@@ -74,8 +74,10 @@ class RunLoopTest : public QObject {
     // A seeded window, and one that goes on from a world kanimo-sim saved, each against
     // what the headless simulator makes of the same start.
     void aSeededOrLoadedWindowReplaysAsTheHeadlessSimulator() {
-        const QString saved = QDir(QDir::tempPath()).filePath(
-            QString("kanimo-replay-%1.kanimo").arg(QCoreApplication::applicationPid()));
+        const QString saved =
+            QDir(QDir::tempPath())
+                .filePath(
+                    QString("kanimo-replay-%1.kanimo").arg(QCoreApplication::applicationPid()));
         QCOMPARE(runSim({"--seed", "77", "--steps", "150", "--save", saved}).first, 0);
         const int steps = 300;
         for (const QStringList& start :

@@ -136,7 +136,7 @@ TEST(Limbs, ABodyAtRestLeavesWhatPlacingWouldLeave) {
     Creature& b = addCreature(resting, Vec2(300, 300), uniformGenome({13, 13, 2}, 40, 3));
     for (int tick = 0; tick < 60; ++tick) {
         if (tick == 45) a.size = b.size = 17; // moves again
-        a.body.rest().runs = 0;                  // placed in full every time
+        a.body.rest().runs = 0;               // placed in full every time
         updateLimbs(world.settings, world.boostBudget, a);
         updateLimbs(resting.settings, resting.boostBudget, b);
         for (int i = 0; i < a.body.segmentCount(); ++i) {

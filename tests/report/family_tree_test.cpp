@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "report/ancestry.h"
 #include "creature/creature.h"
+#include "report/ancestry.h"
 #include "report/newick_tree.h"
 #include "world/population.h"
 #include "world/step.h"

@@ -36,8 +36,10 @@ inline void expectSameWorld(const World& a, const World& b, int step) {
         ASSERT_EQ(x->partner == nullptr, y->partner == nullptr) << step << " " << i;
         ASSERT_EQ(x->body.segmentCount(), y->body.segmentCount());
         for (int s = 0; s < x->body.segmentCount(); ++s) {
-            ASSERT_TRUE(same(x->body.segments()[s].pos.x, y->body.segments()[s].pos.x)) << step << " " << i;
-            ASSERT_TRUE(same(x->body.segments()[s].pos.y, y->body.segments()[s].pos.y)) << step << " " << i;
+            ASSERT_TRUE(same(x->body.segments()[s].pos.x, y->body.segments()[s].pos.x))
+                << step << " " << i;
+            ASSERT_TRUE(same(x->body.segments()[s].pos.y, y->body.segments()[s].pos.y))
+                << step << " " << i;
         }
     }
     ASSERT_EQ(x == nullptr, y == nullptr) << step;

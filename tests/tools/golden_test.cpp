@@ -78,8 +78,8 @@ TEST(Golden, RunsReproduceTheRecordedStates) {
         // the reference the faster one is held to, must give them too.
         if (run.trace) {
             const std::string plain = replay(run, ContactSearch::allPairs);
-            EXPECT_TRUE(plain == expected) << run.file << ", every pair visited: "
-                                           << firstDifference(expected, plain);
+            EXPECT_TRUE(plain == expected)
+                << run.file << ", every pair visited: " << firstDifference(expected, plain);
         }
     }
 }

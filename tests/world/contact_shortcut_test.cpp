@@ -19,8 +19,8 @@ namespace {
 // How a test world is laid out after seeding.
 enum class Layout {
     asSeeded,
-    crowded,    // everyone piled into one corner, some dead: contacts, bites and shrinking
-    mostlyDead, // nine in ten dead, of sizes on both sides of 0, and many partner links
+    crowded,     // everyone piled into one corner, some dead: contacts, bites and shrinking
+    mostlyDead,  // nine in ten dead, of sizes on both sides of 0, and many partner links
     dyingAtOnce, // two in three past their life, so that they all die of age in one step
 };
 

@@ -33,7 +33,9 @@ TEST(ListOrder, TheArrayIsTheListAfterAnyChange) {
         for (int round = 0; round < 400; ++round) {
             const std::vector<Creature*> before = walkOfList(world);
             switch (pick() % 8) {
-            case 0: fastStep(world); break;
+            case 0:
+                fastStep(world);
+                break;
             case 1: {
                 if (before.empty()) break;
                 removeCreature(world, before[pick() % before.size()]);
@@ -42,7 +44,9 @@ TEST(ListOrder, TheArrayIsTheListAfterAnyChange) {
             case 2:
                 if (!before.empty()) removeCreature(world, before.back());
                 break;
-            case 3: addCreatures(world, 3); break;
+            case 3:
+                addCreatures(world, 3);
+                break;
             case 4:
                 if (pick() % 20 == 0) seedWorld(world);
                 break;
@@ -54,7 +58,9 @@ TEST(ListOrder, TheArrayIsTheListAfterAnyChange) {
                 world = std::move(other);
                 break;
             }
-            default: worldStep(world); break;
+            default:
+                worldStep(world);
+                break;
             }
             const std::vector<Creature*> walked = walkOfList(world);
             ASSERT_EQ(world.creatures.inOrder(), walked) << "seed " << seed << ", round " << round;

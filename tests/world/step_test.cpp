@@ -91,8 +91,8 @@ TEST(WorldStep, ReportsAndEventsAgreeWithTheListAndChangeNothing) {
             EXPECT_EQ(observer.removals, 0);
             continue;
         }
-        for (DeathCause cause : {DeathCause::starved, DeathCause::oldAge, DeathCause::bitten,
-                                 DeathCause::split}) {
+        for (DeathCause cause :
+             {DeathCause::starved, DeathCause::oldAge, DeathCause::bitten, DeathCause::split}) {
             EXPECT_GT(observer.causes[static_cast<int>(cause)], 0) << static_cast<int>(cause);
         }
     }

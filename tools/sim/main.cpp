@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "runs/batch.h"
 #include "options/options.h"
 #include "options/output_paths.h"
-#include "runs/single_run.h"
 #include "outputs/stop_signal.h"
+#include "runs/batch.h"
+#include "runs/single_run.h"
 
 namespace {
 

@@ -19,9 +19,7 @@ namespace {
 constexpr double contactCell = 64;
 constexpr int bigFrom = 256; // creatures in the list
 
-
 } // namespace
-
 
 void SpatialIndex::beginPass(const std::vector<Creature*>& order, int worldSize) {
     order_ = &order;
@@ -79,7 +77,6 @@ void SpatialIndex::appended() {
         update(size() - 1);
     }
 }
-
 
 // The living that p may touch or may strike: those within reach of the touch test, or of
 // the near test and p's limb box (a visit to any other living creature would change
@@ -146,11 +143,6 @@ std::int64_t SpatialIndex::testsOfADeadTurn(int index, int after) const {
     return tests;
 }
 
-
-
-
-
-
 double SpatialIndex::fromZero(std::int64_t tests) {
     while (static_cast<std::int64_t>(fromZero_.size()) <= tests) {
         fromZero_.push_back(fromZero_.back() - deadShrink);
@@ -177,6 +169,5 @@ void SpatialIndex::endPass() {
     }
     turn_ = -1;
 }
-
 
 } // namespace kanimo

@@ -73,7 +73,7 @@ class SpatialIndex {
 
     const std::vector<Creature*>* order_ = nullptr;
     Creature* const* creatures_ = nullptr; // order_'s array, as of the last append
-    std::vector<double> refX_; // reference point: centre less half the size
+    std::vector<double> refX_;             // reference point: centre less half the size
     std::vector<double> refY_;
     std::vector<double> nearRadius_;  // size x 3
     std::vector<double> touchRadius_; // size x 0.5

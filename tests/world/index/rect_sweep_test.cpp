@@ -27,7 +27,8 @@ TEST(RectSweep, BothWaysFindTheSamePoints) {
         }
         std::uint64_t expected = 0;
         for (int k = 0; k < count; ++k) {
-            if (x[k] >= rect.left && x[k] <= rect.right && y[k] >= rect.top && y[k] <= rect.bottom) {
+            if (x[k] >= rect.left && x[k] <= rect.right && y[k] >= rect.top &&
+                y[k] <= rect.bottom) {
                 expected |= std::uint64_t{1} << k;
             }
         }

@@ -70,9 +70,9 @@ void runWorkerSeeds(const SimOptions& o, std::uint64_t blockStart, int t, int th
     try {
         for (std::uint64_t i = t; i < results.size(); i += threads) {
             const auto seed = static_cast<std::uint32_t>(o.firstSeed + blockStart + i);
-            const std::optional<SeedSummary> summary = runSeed(
-                seed, o.steps, o.fast, w.stepsDone, crew.stop, o.settings, nullptr,
-                o.populationLimit);
+            const std::optional<SeedSummary> summary =
+                runSeed(seed, o.steps, o.fast, w.stepsDone, crew.stop, o.settings, nullptr,
+                        o.populationLimit);
             if (!summary) break;
             results[i] = *summary;
             w.seedsDone.fetch_add(1, std::memory_order_release);
