@@ -25,6 +25,19 @@ def _run(job, stop=None):
     return row
 
 
+def _run_batch(jobs):
+    """Runs a few worlds of a sweep in one task: a run of a default world takes some 20 ms,
+    which a task per run would share with the scheduler."""
+    return [_run(job) for job in jobs]
+
+
+def _batches(jobs, workers):
+    """The jobs cut into tasks of up to 8 runs, at least 4 tasks a worker while the jobs
+    last, so that every worker stays busy to the end."""
+    size = max(1, min(8, len(jobs) // (4 * max(1, workers))))
+    return [jobs[i : i + size] for i in range(0, len(jobs), size)]
+
+
 def _grid(settings):
     if settings is None:
         return [{}]
@@ -64,9 +77,10 @@ def sweep(seeds, steps, settings=None, scale=1, fast=False, client=None, record=
     if client is None:
         rows = _run_here(jobs)
     else:
-        futures = client.map(_run, jobs, pure=False)
+        workers = len(client.scheduler_info().get("workers", {}))
+        futures = client.map(_run_batch, _batches(jobs, workers), pure=False)
         try:
-            rows = client.gather(futures)
+            rows = [row for batch in client.gather(futures) for row in batch]
         except BaseException:
             client.cancel(futures)
             raise
