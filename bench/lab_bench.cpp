@@ -4,7 +4,8 @@
 // BM_LabScene: the copy of what the view shows, taken by the world's thread between steps.
 // BM_LabDraw: drawing that copy into the view's picture and handing it to the toolkit's
 // image (the window's thread). BM_LabPick: a click, from the point to the inspector's
-// card. Zooms: 0 is "fit" (one dot a creature), then 0.2, 1 (the frame's own pixels) and 8.
+// card (BM_LabClickWhileRunning: the same while the world runs). Zooms: 0 is "fit" (one dot a
+// creature), then 0.2, 1 (the frame's own pixels) and 8.
 //
 // BM_LabStepping runs the world as fast as it goes for a number of steps: alone, as
 // kanimo-sim does (0), or in the Lab's stepper while a second thread draws every published
@@ -25,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/random.h"
 #include "cpu_time.h"
 #include "creature/creature.h"
 #include "lab/branches.h"
@@ -205,6 +207,53 @@ void BM_LabStepping(benchmark::State& state) {
     state.counters["frames_per_s"] = frames / seconds;
 }
 
+// A click while a scale-32 world runs as fast as it goes, drawn at 100%: the wall time from
+// the click (the selection handed to the world's thread) to the publication that carries
+// the creature's whole card. The thread reads the card between two steps, so the wait is
+// the rest of the step under way; `step_ms` is a step's mean wall time beside it. Clicks
+// come at random moments of the steps, on creatures of the latest copy.
+void BM_LabClickWhileRunning(benchmark::State& state) {
+    auto lab = std::make_unique<LabWorld>(scaled(32));
+    lab->seed(1);
+    const ViewMapping m = viewAt(lab->world(), 1.0);
+    Stepper stepper(std::move(lab));
+    stepper.setView(requestFor(m));
+    stepper.setSpeed(0);
+    stepper.setRunning(true);
+    stepper.waitForStep(5);
+    Random pick;
+    pick.srand(11);
+    std::vector<double> waits;
+    const long long firstStep = stepper.latest()->step;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::microseconds(pick.rand31() % 20000));
+        const auto shown = stepper.latest();
+        if (shown->scene.creatures.empty()) continue;
+        const std::uint64_t id =
+            shown->scene.creatures[pick.rand31() % shown->scene.creatures.size()].id;
+        const auto clicked = std::chrono::steady_clock::now();
+        stepper.select(id);
+        for (;;) {
+            const auto p = stepper.latest();
+            if (p->selection.id == id && !p->selection.pending) break;
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        waits.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - clicked).count());
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const long long steps = stepper.latest()->step - firstStep;
+    stepper.setRunning(false);
+    std::sort(waits.begin(), waits.end());
+    if (!waits.empty()) {
+        state.counters["median_ms"] = waits[waits.size() / 2] * 1e3;
+        state.counters["worst_ms"] = waits.back() * 1e3;
+    }
+    if (steps > 0) state.counters["step_ms"] = seconds / static_cast<double>(steps) * 1e3;
+}
+
 // The timeline: a run with snapshots (`snapshot_cost` is the time taking them adds, over
 // the time of the steps), then jumps to steps spread over the run, each
 // answered by restoring the nearest snapshot and stepping on (`worst_jump_s`), beside the
@@ -267,6 +316,7 @@ BENCHMARK(BM_LabTimeline)
 BENCHMARK(BM_LabScene)->Arg(0)->Arg(2)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LabDraw)->Arg(0)->Arg(2)->Arg(10)->Arg(80)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LabPick)->Arg(0)->Arg(10)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LabClickWhileRunning)->Iterations(40)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LabStepping)
     ->Args({0, 150})
     ->Args({1, 150})

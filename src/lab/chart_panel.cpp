@@ -7,6 +7,8 @@
 #include <cmath>
 #include <vector>
 
+#include "lab/kind_colours.h"
+
 namespace kanimo {
 
 namespace {
@@ -22,8 +24,6 @@ const QColor livingColour(200, 60, 50);
 const QColor deadColour(90, 90, 100);
 const QColor birthColour(60, 150, 70);
 const QColor deathColour(180, 80, 40);
-const QColor kindColours[4] = {QColor(200, 80, 80), QColor(200, 160, 40), QColor(60, 170, 60),
-                               QColor(70, 130, 200)};
 const char* const kindNames[4] = {"drag", "bite", "feed", "propel"};
 
 double perStep(long long sum, const PlotSeries::Window& w) {
@@ -193,7 +193,7 @@ void ChartPanel::paintEvent(QPaintEvent*) {
                         line << QPointF(xAt(i), yAt(kindShare(windows_[i], k), 1.0));
                     }
                 }
-                p.setPen(QPen(kindColours[k], 1.6));
+                p.setPen(QPen(kindColour(k), 1.6));
                 p.drawPolyline(line);
             }
         }
@@ -246,7 +246,7 @@ void ChartPanel::paintEvent(QPaintEvent*) {
         double x = readout.left() + p.fontMetrics().horizontalAdvance(legend) + 16;
         for (int k = 0; k < 4; ++k) {
             const QString name = QString::fromLatin1(kindNames[k]);
-            p.fillRect(QRectF(x, readout.top() + 4, 8, 8), kindColours[k]);
+            p.fillRect(QRectF(x, readout.top() + 4, 8, 8), kindColour(k));
             p.drawText(QRectF(x + 11, readout.top(), 80, 16), Qt::AlignLeft | Qt::AlignVCenter,
                        name);
             x += p.fontMetrics().horizontalAdvance(name) + 22;

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "render/creature_shapes.h"
+#include "lab/kind_colours.h"
 
 namespace kanimo {
 
@@ -21,11 +21,6 @@ const char* const valueNames[] = {
     "Id",   "Parent",  "Generation", "Mutated",  "Born at step", "Age",      "Energy",
     "Size", "Heading", "Speed",      "Segments", "By kind",      "Position",
 };
-
-QColor kindColour(int kind, int depth) {
-    const Colour c = segmentColour(static_cast<SegmentKind>(kind), depth);
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
 
 QString number(double v, int decimals = 2) {
     return QString::number(v, 'f', decimals);

@@ -33,9 +33,7 @@ NewWorldDialog::NewWorldDialog(QWidget* parent) : QDialog(parent) {
     form_ = new SettingsForm(WorldSettings{});
     layout->addWidget(form_, 1);
 
-    problem_ = new QLabel;
-    problem_->setWordWrap(true);
-    problem_->setStyleSheet("QLabel { color: #b00020; }");
+    problem_ = makeProblemLabel();
     layout->addWidget(problem_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("Create"));

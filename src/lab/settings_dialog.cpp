@@ -25,9 +25,7 @@ SettingsDialog::SettingsDialog(const WorldSettings& current, long long step,
     layout->addWidget(note);
     form_ = new SettingsForm(current);
     layout->addWidget(form_, 1);
-    problem_ = new QLabel;
-    problem_->setWordWrap(true);
-    problem_->setStyleSheet("QLabel { color: #b00020; }");
+    problem_ = makeProblemLabel();
     layout->addWidget(problem_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("Branch"));

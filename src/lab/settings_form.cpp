@@ -1,6 +1,7 @@
 #include "lab/settings_form.h"
 
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -70,6 +71,13 @@ std::string SettingsForm::read(WorldSettings& settings) {
         ++i;
     }
     return {};
+}
+
+QLabel* makeProblemLabel() {
+    auto* label = new QLabel;
+    label->setWordWrap(true);
+    label->setStyleSheet("QLabel { color: #b00020; }");
+    return label;
 }
 
 } // namespace kanimo

@@ -6,6 +6,7 @@
 
 #include "world/settings.h"
 
+class QLabel;
 class QLineEdit;
 
 namespace kanimo {
@@ -25,5 +26,8 @@ class SettingsForm : public QWidget {
   private:
     std::vector<QLineEdit*> fields_;
 };
+
+// The line under a settings form that says what is wrong with it, in red, empty at first.
+QLabel* makeProblemLabel();
 
 } // namespace kanimo
