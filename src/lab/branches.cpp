@@ -22,16 +22,20 @@ int Branches::ownerOf(int index, long long step) const {
 }
 
 void Branches::stepOn(LabWorld& world) {
+    if (takeNextStep(world)) afterStep(world);
+}
+
+bool Branches::takeNextStep(LabWorld& world) {
     const long long next = world.stepNumber() + 1;
     const Branch& branch = at(ownerOf(shown_, next));
     if (branch.parent >= 0 && branch.forkStep == next) {
         // The branch's first step is the changed world, which no step of the world it came
         // from leads to.
         (void)world.restore(*branch.timeline.atOrBefore(next));
-        return;
+        return false;
     }
     world.step();
-    afterStep(world);
+    return true;
 }
 
 void Branches::afterStep(const LabWorld& world) {

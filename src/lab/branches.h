@@ -39,6 +39,10 @@ class Branches {
     // The next step of the branch shown: a world step, or, where a branch on the way to it
     // starts, its changed world.
     void stepOn(LabWorld& world);
+    // The same without its snapshot: true when a world step was taken, which afterStep must
+    // then follow before the next one (the stepper publishes in between, so that a click is
+    // not kept waiting behind a snapshot).
+    bool takeNextStep(LabWorld& world);
     // What follows a world step of the branch shown: a snapshot where one is due.
     void afterStep(const LabWorld& world);
 

@@ -67,10 +67,13 @@ void Stepper::setView(std::optional<SceneRequest> request) {
 }
 
 void Stepper::select(std::uint64_t id) {
-    post([this, id](LabWorld&) {
+    {
         std::lock_guard lock(mutex_);
         selected_ = id;
-    });
+    }
+    // Between steps the selection is read and published at once; a step under way answers
+    // it as soon as it ends.
+    post([](LabWorld&) {});
 }
 
 void Stepper::replaceWorld(std::unique_ptr<LabWorld> world) {
@@ -242,13 +245,21 @@ void Stepper::run() {
         }
         if (single) --pendingSteps_;
         lock.unlock();
-        branches_.stepOn(*world_);
+        const bool stepped = branches_.takeNextStep(*world_);
         const Clock::time_point now = Clock::now();
         ++countedSteps_;
-        if (now - lastPublish >= std::chrono::duration<double>(1.0 / publishRate) || single) {
+        // A selection made during the step is answered now, before a snapshot that may take
+        // as long as many steps of a big world.
+        const bool selectionAsked = [&] {
+            std::lock_guard relock(mutex_);
+            return selected_ != lastSelection_.id;
+        }();
+        if (now - lastPublish >= std::chrono::duration<double>(1.0 / publishRate) || single ||
+            selectionAsked) {
             publish(true);
             lastPublish = now;
         }
+        if (stepped) branches_.afterStep(*world_);
         lock.lock();
     }
 }
