@@ -18,12 +18,17 @@ class ByteWriter {
     void i64(std::int64_t v) { u64(static_cast<std::uint64_t>(v)); }
     void f64(double v) { u64(std::bit_cast<std::uint64_t>(v)); }
     void raw(std::string_view v) { bytes_.append(v); }
+    void reserve(std::size_t n) { bytes_.reserve(n); }
 
     std::string& bytes() { return bytes_; }
 
   private:
+    // Byte by byte into a buffer, appended at once: a save of a big world is tens of
+    // megabytes of such numbers.
     void put(std::uint64_t v, int width) {
-        for (int i = 0; i < width; ++i) bytes_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+        char b[8];
+        for (int i = 0; i < 8; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        bytes_.append(b, static_cast<std::size_t>(width));
     }
 
     std::string bytes_;

@@ -26,6 +26,8 @@ constexpr std::size_t maxSectionName = 64;
 // the lineage, the genome and the segment count.
 constexpr std::size_t creatureBytes =
     4 + 18 * 8 + 4 + 3 + (8 + 8 + 4 + 1 + 8 + 8 + 1) + (4 + 2 * genomeRows * genomeColumns * 4) + 4;
+// A segment's record: six doubles.
+constexpr std::size_t segmentBytes = 6 * 8;
 
 std::uint32_t checksum(std::string_view bytes) {
     const auto* data = reinterpret_cast<const Bytef*>(bytes.data());
@@ -191,7 +193,16 @@ std::string encodeWorld(const World& world, const std::vector<SaveSection>& extr
         }
     }
 
+    // The file's size, near enough, taken at once: a big world's save is tens of megabytes,
+    // which growing by doubling would copy and fault in twice over.
+    std::size_t expected = headerSize + 1024 + checksumSize;
+    for (const Creature* c : world.creatures) {
+        expected += creatureBytes + segmentBytes * static_cast<std::size_t>(c->body.segmentCount());
+    }
+    for (const SaveSection& section : extra)
+        expected += 1 + section.name.size() + 8 + section.bytes.size();
     ByteWriter out;
+    out.reserve(expected);
     out.raw(magic);
     out.u32(saveFormatVersion);
     out.u64(0); // the file's length, known at the end
@@ -200,6 +211,7 @@ std::string encodeWorld(const World& world, const std::vector<SaveSection>& extr
     settingsFields(record, world.settings);
     counterFields(record, world);
     std::unordered_map<const Creature*, std::int32_t> index;
+    index.reserve(static_cast<std::size_t>(world.creatures.size()));
     for (const Creature* c : world.creatures) {
         index.emplace(c, static_cast<std::int32_t>(index.size()));
     }
