@@ -15,6 +15,28 @@ enum class DeathCause : std::uint8_t {
     deleted, // it was deleted by hand, alive
 };
 
+// The text a cause of death is given wherever it is shown or recorded: "starved",
+// "old age", "bitten", "split", "doomed", "deleted" ("" for none).
+constexpr const char* deathCauseName(DeathCause cause) {
+    switch (cause) {
+    case DeathCause::starved:
+        return "starved";
+    case DeathCause::oldAge:
+        return "old age";
+    case DeathCause::bitten:
+        return "bitten";
+    case DeathCause::split:
+        return "split";
+    case DeathCause::doomed:
+        return "doomed";
+    case DeathCause::deleted:
+        return "deleted";
+    case DeathCause::none:
+        break;
+    }
+    return "";
+}
+
 // Who a creature is and where it comes from. Kept beside the rules, never read by them:
 // nothing here draws a number or changes what a creature does.
 struct Lineage {

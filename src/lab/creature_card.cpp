@@ -34,24 +34,4 @@ CreatureCard readCard(const Creature& c, const World& world) {
     return card;
 }
 
-const char* causeName(DeathCause cause) {
-    switch (cause) {
-    case DeathCause::none:
-        return "";
-    case DeathCause::starved:
-        return "starved";
-    case DeathCause::oldAge:
-        return "old age";
-    case DeathCause::bitten:
-        return "bitten";
-    case DeathCause::split:
-        return "split";
-    case DeathCause::doomed:
-        return "doomed";
-    case DeathCause::deleted:
-        return "deleted";
-    }
-    return "";
-}
-
 } // namespace kanimo

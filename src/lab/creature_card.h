@@ -37,7 +37,4 @@ struct CreatureCard {
 
 CreatureCard readCard(const Creature& creature, const World& world);
 
-// "starved", "old age", ... as the record names causes; empty for none.
-const char* causeName(DeathCause cause);
-
 } // namespace kanimo

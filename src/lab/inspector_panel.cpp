@@ -183,7 +183,7 @@ QString kinText(const Kin& kin) {
     QString text = QString("#%1").arg(kin.id);
     if (!kin.known) return text + QObject::tr(": before this run's record began");
     if (kin.deathStep < 0) return text + QObject::tr(": alive");
-    text += QObject::tr(": died at step %1 (%2)").arg(kin.deathStep).arg(causeName(kin.cause));
+    text += QObject::tr(": died at step %1 (%2)").arg(kin.deathStep).arg(deathCauseName(kin.cause));
     if (kin.inWorld) return text + QObject::tr(", still in the world");
     return text + QObject::tr(", gone since step %1").arg(kin.removedStep);
 }
@@ -204,13 +204,13 @@ void InspectorPanel::showSelection(const Selection& s) {
         state_->setText(tr("<b>Creature #%1 died</b> at step %2 (%3); its body is shrinking away.")
                             .arg(c.id)
                             .arg(c.deathStep)
-                            .arg(causeName(c.cause)));
+                            .arg(deathCauseName(c.cause)));
     } else {
         state_->setText(tr("<b>Creature #%1 died</b> at step %2 (%3) and left the world at step "
                            "%4. Its last values:")
                             .arg(c.id)
                             .arg(c.deathStep)
-                            .arg(causeName(c.cause))
+                            .arg(deathCauseName(c.cause))
                             .arg(s.removedStep));
     }
     details_->setVisible(shown);

@@ -90,16 +90,7 @@ void LabWorld::countWorld() {
         const LifeRecord::Life& life = lives_.of(c);
         for (int k = 0; k < 4; ++k) kindCount[k] += life.kinds[k];
     });
-    if (census.living > 0) {
-        census.meanSize = sizeSum / census.living;
-        census.meanEnergy = energySum / census.living;
-    }
-    if (census.livingSegments > 0) {
-        for (int k = 0; k < 4; ++k) {
-            census.kindShare[k] =
-                static_cast<double>(kindCount[k]) / static_cast<double>(census.livingSegments);
-        }
-    }
+    finishCensus(census, sizeSum, energySum, kindCount);
     census_ = census;
 }
 

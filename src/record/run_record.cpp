@@ -144,26 +144,6 @@ bool fileExists(const std::string& path) {
 
 } // namespace
 
-const char* deathCauseName(DeathCause cause) {
-    switch (cause) {
-    case DeathCause::starved:
-        return "starved";
-    case DeathCause::oldAge:
-        return "old age";
-    case DeathCause::bitten:
-        return "bitten";
-    case DeathCause::split:
-        return "split";
-    case DeathCause::doomed:
-        return "doomed";
-    case DeathCause::deleted:
-        return "deleted";
-    case DeathCause::none:
-        break;
-    }
-    return "";
-}
-
 // The statements are finalized before the connection closes: a connection with
 // statements left open would stay open.
 struct RunRecord::Connection {

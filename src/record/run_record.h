@@ -21,10 +21,6 @@ struct RecordedRun {
     StepKind kind = StepKind::world;
 };
 
-// The text the record gives a cause of death: "starved", "old age", "bitten", "split",
-// "doomed", "deleted" ("" for none).
-const char* deathCauseName(DeathCause cause);
-
 // The --record database, an SQLite file with three tables: `runs` (one row: the seed,
 // the step kind, the first step and the number of steps recorded, the program's version
 // and every tuning value), `creatures` (one row per creature: its lineage, its genome as

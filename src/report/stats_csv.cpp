@@ -20,6 +20,20 @@ void appendMeasure(std::string& out, double value) {
 
 } // namespace
 
+void finishCensus(Census& census, double sizeSum, double energySum,
+                  const long long (&kindCount)[4]) {
+    if (census.living > 0) {
+        census.meanSize = sizeSum / census.living;
+        census.meanEnergy = energySum / census.living;
+    }
+    if (census.livingSegments > 0) {
+        for (int k = 0; k < 4; ++k) {
+            census.kindShare[k] =
+                static_cast<double>(kindCount[k]) / static_cast<double>(census.livingSegments);
+        }
+    }
+}
+
 Census takeCensus(const World& world) {
     Census census;
     double sizeSum = 0.0;
@@ -37,16 +51,7 @@ Census takeCensus(const World& world) {
             ++census.livingSegments;
         }
     }
-    if (census.living > 0) {
-        census.meanSize = sizeSum / census.living;
-        census.meanEnergy = energySum / census.living;
-    }
-    if (census.livingSegments > 0) {
-        for (int k = 0; k < 4; ++k) {
-            census.kindShare[k] =
-                static_cast<double>(kindCount[k]) / static_cast<double>(census.livingSegments);
-        }
-    }
+    finishCensus(census, sizeSum, energySum, kindCount);
     return census;
 }
 

@@ -24,6 +24,12 @@ struct Census {
 
 Census takeCensus(const World& world);
 
+// The means and shares of a census from the sums over its living, taken in list order
+// (so that every census of a world gives the same doubles): for a program that walks the
+// list its own way.
+void finishCensus(Census& census, double sizeSum, double energySum,
+                  const long long (&kindCount)[4]);
+
 // The header line of the CSV file, with its newline.
 std::string statsHeader();
 
