@@ -23,15 +23,6 @@
 namespace kanimo {
 namespace {
 
-WorldSettings scaled(int k) {
-    WorldSettings s;
-    s.worldSize *= k;
-    s.initialPopulation *= k * k;
-    s.refillThreshold *= k * k;
-    s.refillCount *= k * k;
-    return s;
-}
-
 void BM_ScaledWorld(benchmark::State& state) {
     const int k = static_cast<int>(state.range(0));
     const int steps = static_cast<int>(state.range(1));
@@ -42,7 +33,7 @@ void BM_ScaledWorld(benchmark::State& state) {
     double creatureSteps = 0;
     for (auto _ : state) {
         for (int r = 0; r < repeats; ++r) {
-            World world(scaled(k));
+            World world(scaledSettings(k));
             world.rng.srand(1);
             seedWorld(world);
             for (int i = 0; i < steps; ++i) {

@@ -51,19 +51,10 @@ double processCpuSeconds() {
 constexpr int viewWidth = 1200;
 constexpr int viewHeight = 800;
 
-WorldSettings scaled(int k) {
-    WorldSettings s;
-    s.worldSize *= k;
-    s.initialPopulation *= k * k;
-    s.refillThreshold *= k * k;
-    s.refillCount *= k * k;
-    return s;
-}
-
 // One scale-32 world a few dozen steps on, made once for the drawing benchmarks.
 World& bigWorld() {
     static World* world = [] {
-        auto* w = new World(scaled(32));
+        auto* w = new World(scaledSettings(32));
         w->rng.srand(1);
         seedWorld(*w);
         for (int i = 0; i < 40; ++i) worldStep(*w);
@@ -162,7 +153,7 @@ void BM_LabStepping(benchmark::State& state) {
     double frames = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        auto lab = std::make_unique<LabWorld>(scaled(32));
+        auto lab = std::make_unique<LabWorld>(scaledSettings(32));
         lab->seed(1);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
@@ -213,7 +204,7 @@ void BM_LabStepping(benchmark::State& state) {
 // so the wait is the rest of that step (or of a snapshot under way); `step_ms` is a step's
 // mean wall time beside it. Clicks come at random moments, on creatures of the latest copy.
 void BM_LabClickWhileRunning(benchmark::State& state) {
-    auto lab = std::make_unique<LabWorld>(scaled(32));
+    auto lab = std::make_unique<LabWorld>(scaledSettings(32));
     lab->seed(1);
     const ViewMapping m = viewAt(lab->world(), 1.0);
     Stepper stepper(std::move(lab));
@@ -264,13 +255,13 @@ void BM_LabTimeline(benchmark::State& state) {
     const int k = static_cast<int>(state.range(0));
     const long long steps = state.range(1);
     for (auto _ : state) {
-        LabWorld plain(scaled(k));
+        LabWorld plain(scaledSettings(k));
         plain.seed(1);
         double start = threadCpuSeconds();
         while (plain.stepNumber() < steps) plain.step();
         const double plainSeconds = threadCpuSeconds() - start;
 
-        LabWorld lab(scaled(k));
+        LabWorld lab(scaledSettings(k));
         lab.seed(1);
         Branches branches;
         branches.begin(lab);

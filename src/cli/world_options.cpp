@@ -46,13 +46,11 @@ std::string applyScale(std::string_view text, WorldSettings& settings) {
         return "--scale needs a whole number from 1 to " + std::to_string(largestScale) +
                ", got '" + printable(text) + "'";
     }
-    // K times wider, K squared times the area: the default world's counts per area.
-    const WorldSettings defaults;
-    const auto area = static_cast<std::int32_t>(k * k);
-    settings.worldSize = defaults.worldSize * static_cast<std::int32_t>(k);
-    settings.initialPopulation = defaults.initialPopulation * area;
-    settings.refillThreshold = defaults.refillThreshold * area;
-    settings.refillCount = defaults.refillCount * area;
+    const WorldSettings scaled = scaledSettings(static_cast<std::int32_t>(k));
+    settings.worldSize = scaled.worldSize;
+    settings.initialPopulation = scaled.initialPopulation;
+    settings.refillThreshold = scaled.refillThreshold;
+    settings.refillCount = scaled.refillCount;
     return {};
 }
 

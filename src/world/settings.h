@@ -16,4 +16,15 @@ struct WorldSettings : CreatureRules {
     std::int32_t refillCount = 10;       // ... is followed by this many new creatures
 };
 
+// The default world made `k` times wider at the same density: K squared times the
+// creatures of a seeding and of a refill, and the refill's threshold.
+inline WorldSettings scaledSettings(std::int32_t k) {
+    WorldSettings s;
+    s.worldSize *= k;
+    s.initialPopulation *= k * k;
+    s.refillThreshold *= k * k;
+    s.refillCount *= k * k;
+    return s;
+}
+
 } // namespace kanimo
