@@ -32,10 +32,16 @@ def _run_batch(jobs):
 
 
 def _batches(jobs, workers):
-    """The jobs cut into tasks of up to 8 runs, at least 4 tasks a worker while the jobs
-    last, so that every worker stays busy to the end."""
-    size = max(1, min(8, len(jobs) // (4 * max(1, workers))))
-    return [jobs[i : i + size] for i in range(0, len(jobs), size)]
+    """The jobs cut into tasks of up to 8 runs that shrink to single runs towards the end
+    (a quarter of what is left for each worker, at most), so that every worker stays busy
+    and they all finish together."""
+    batches = []
+    start = 0
+    while start < len(jobs):
+        size = max(1, min(8, (len(jobs) - start) // (4 * max(1, workers))))
+        batches.append(jobs[start : start + size])
+        start += size
+    return batches
 
 
 def _grid(settings):
