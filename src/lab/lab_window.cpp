@@ -142,6 +142,8 @@ LabWindow::LabWindow(std::unique_ptr<LabWorld> world, const QString& path) : pat
         stepper_->setView(view_->drawing() ? std::optional(view_->request()) : std::nullopt);
     });
     connect(view_, &WorldView::creatureClicked, this, [this](std::uint64_t id) { select(id); });
+    connect(view_, &WorldView::creaturePressed, this,
+            [this](std::uint64_t id) { stepper_->expect(id); });
     connect(inspector_, &InspectorPanel::selectRequested, this,
             [this](std::uint64_t id) { select(id); });
     connect(inspector_, &InspectorPanel::jumpRequested, this,
@@ -288,13 +290,17 @@ void LabWindow::select(std::uint64_t id) {
     view_->setSelected(id);
     stepper_->select(id);
     if (id == 0) inspector_->setFollowing(false);
-    // Filled at once from the scene where the creature is drawn; the rest comes with the
-    // next publication.
+    // Filled at once when the world read the creature as the mouse was pressed on it;
+    // otherwise the card comes with the next publication.
     if (auto p = stepper_->latest(); p && id != p->selection.id) {
-        Selection s;
-        s.id = id;
-        s.pending = true;
-        inspector_->showSelection(s);
+        if (id != 0 && p->expected.id == id) {
+            inspector_->showSelection(p->expected);
+        } else {
+            Selection s;
+            s.id = id;
+            s.pending = true;
+            inspector_->showSelection(s);
+        }
     }
 }
 

@@ -70,9 +70,18 @@ void Stepper::select(std::uint64_t id) {
     {
         std::lock_guard lock(mutex_);
         selected_ = id;
+        if (expected_ == id) expected_ = 0;
     }
     // Between steps the selection is read and published at once; a step under way answers
     // it as soon as it ends.
+    post([](LabWorld&) {});
+}
+
+void Stepper::expect(std::uint64_t id) {
+    {
+        std::lock_guard lock(mutex_);
+        expected_ = id;
+    }
     post([](LabWorld&) {});
 }
 
@@ -83,6 +92,7 @@ void Stepper::replaceWorld(std::unique_ptr<LabWorld> world) {
         running_ = false;
         pendingSteps_ = 0;
         selected_ = 0;
+        expected_ = 0;
         jumpTarget_ = -1;
         jumpBranch_ = -1;
     }
@@ -90,8 +100,8 @@ void Stepper::replaceWorld(std::unique_ptr<LabWorld> world) {
         world_ = std::move(*held);
         branches_.begin(*world_);
         ++worldSerial_;
-        lastSelection_ = Selection{};
-        selectedCreature_ = nullptr;
+        selection_.forget();
+        expectation_.forget();
         countedSteps_ = 0;
         stepsPerSecond_ = 0.0;
     });
@@ -121,13 +131,14 @@ void Stepper::chooseBranch(int index, long long step) {
 std::string Stepper::change(const std::string& what, std::function<std::string(LabWorld&)> apply,
                             std::uint64_t deleted) {
     return call([this, what, apply, deleted](LabWorld& w) {
-        const Selection last = lastSelection_;
+        const Selection last = selection_.last;
         std::string problem = branches_.branch(w, what, apply);
         if (!problem.empty()) return problem;
         // The world was changed or made anew: the selected creature is looked for again, but
         // one deleted keeps its last card, which says when it went.
-        lastSelection_ = last.id == deleted && last.inWorld ? last : Selection{};
-        selectedCreature_ = nullptr;
+        selection_.forget();
+        if (last.id == deleted && last.inWorld) selection_.last = last;
+        expectation_.forget();
         return problem;
     });
 }
@@ -165,8 +176,8 @@ void Stepper::jump(long long target, int branch) {
     target = std::clamp(target, branches_.firstStep(), branches_.at(index).timeline.newestStep());
     jumping_ = target;
     // What the inspector holds was read from the world that is replaced.
-    lastSelection_ = Selection{};
-    selectedCreature_ = nullptr;
+    selection_.forget();
+    expectation_.forget();
     Clock::time_point lastPublish = Clock::now();
     const std::string problem = branches_.choose(*world_, index, target, [&](long long) {
         {
@@ -248,11 +259,12 @@ void Stepper::run() {
         const bool stepped = branches_.takeNextStep(*world_);
         const Clock::time_point now = Clock::now();
         ++countedSteps_;
-        // A selection made during the step is answered now, before a snapshot that may take
-        // as long as many steps of a big world.
+        // A selection made during the step (or a creature pressed on) is answered now,
+        // before a snapshot that may take as long as many steps of a big world.
         const bool selectionAsked = [&] {
             std::lock_guard relock(mutex_);
-            return selected_ != lastSelection_.id;
+            return selected_ != selection_.last.id ||
+                   (expected_ != 0 && expected_ != expectation_.last.id);
         }();
         if (now - lastPublish >= std::chrono::duration<double>(1.0 / publishRate) || single ||
             selectionAsked) {
@@ -264,33 +276,28 @@ void Stepper::run() {
     }
 }
 
-Selection Stepper::readSelection() {
-    std::uint64_t id = 0;
-    {
-        std::lock_guard lock(mutex_);
-        id = selected_;
-    }
-    if (id == 0) return lastSelection_ = Selection{};
+Selection Stepper::readSelection(std::uint64_t id, Watched& watched) {
+    if (id == 0) return watched.last = Selection{};
     Selection s;
     World& world = world_->world();
     const LifeRecord& lives = world_->lives();
-    if (lastSelection_.id == id) {
-        s = lastSelection_;
+    if (watched.last.id == id) {
+        s = watched.last;
     } else {
-        selectedCreature_ = nullptr;
+        watched.creature = nullptr;
         forEachCreature(world, [&](const Creature& c) {
-            if (c.lineage.id == id) selectedCreature_ = &c;
+            if (c.lineage.id == id) watched.creature = &c;
         });
     }
     s.id = id;
     const LifeRecord::Life* life = lives.find(id);
-    if (selectedCreature_ != nullptr && life != nullptr && life->removedStep >= 0 &&
+    if (watched.creature != nullptr && life != nullptr && life->removedStep >= 0 &&
         life->removedStep <= world_->stepNumber()) {
-        selectedCreature_ = nullptr; // removed since: keep the last card
+        watched.creature = nullptr; // removed since: keep the last card
     }
-    s.inWorld = selectedCreature_ != nullptr;
+    s.inWorld = watched.creature != nullptr;
     if (s.inWorld) {
-        s.card = readCard(*selectedCreature_, world);
+        s.card = readCard(*watched.creature, world);
     } else if (life != nullptr && life->removedStep >= 0 &&
                life->removedStep <= world_->stepNumber()) {
         s.removedStep = life->removedStep;
@@ -325,7 +332,7 @@ Selection Stepper::readSelection() {
             if (life != nullptr && life->birthStep <= now) s.children.push_back(kin(child));
         }
     }
-    return lastSelection_ = s;
+    return watched.last = s;
 }
 
 void Stepper::publish(bool fromThread) {
@@ -344,10 +351,14 @@ void Stepper::publish(bool fromThread) {
     }
     std::optional<SceneRequest> view;
     bool running = false;
+    std::uint64_t selected = 0;
+    std::uint64_t expected = 0;
     {
         std::lock_guard lock(mutex_);
         view = view_;
         running = running_;
+        selected = selected_;
+        expected = expected_ == selected_ ? 0 : expected_;
     }
     LabWorld& w = *world_;
     p->serial = ++serial_;
@@ -374,7 +385,12 @@ void Stepper::publish(bool fromThread) {
     p->scene.worldSize = w.world().settings.worldSize;
     p->windows = w.plot().windows();
     p->windowSteps = w.plot().windowSteps();
-    p->selection = fromThread ? readSelection() : Selection{};
+    // A click on the creature pressed on finds it read already.
+    if (selected != 0 && selected != selection_.last.id && selected == expectation_.last.id) {
+        selection_ = expectation_;
+    }
+    p->selection = fromThread ? readSelection(selected, selection_) : Selection{};
+    p->expected = fromThread ? readSelection(expected, expectation_) : Selection{};
     p->firstStep = branches_.firstStep();
     p->newestStep = branches_.newestStep();
     p->branches.resize(static_cast<std::size_t>(branches_.count()));

@@ -67,6 +67,9 @@ struct Published {
     std::vector<PlotSeries::Window> windows;
     long long windowSteps = 1;
     Selection selection;
+    // The creature the mouse was pressed on, when another than the selected one: read ahead
+    // of the click, so that the inspector is filled as soon as the button is released.
+    Selection expected;
     // The run's span on the timeline, and the step a jump is on its way to (-1: none).
     long long firstStep = 0;
     long long newestStep = 0;
@@ -96,6 +99,9 @@ class Stepper {
     // What the view shows; nothing for "don't draw".
     void setView(std::optional<SceneRequest> request);
     void select(std::uint64_t id);
+    // A creature about to be selected (the mouse is pressed on it; 0 for none): its card
+    // comes with the next publication, as the selection's does.
+    void expect(std::uint64_t id);
     // Shows another step of the run (the run pauses). A newer jump replaces one on its way.
     void jumpTo(long long step);
     // Shows another branch at `step`, or at the step it was left at for -1 (the run pauses).
@@ -135,7 +141,15 @@ class Stepper {
     // `deleted`: the creature the change deletes, 0 for none.
     std::string change(const std::string& what, std::function<std::string(LabWorld&)> apply,
                        std::uint64_t deleted);
-    Selection readSelection();
+    // A creature the window shows in the inspector, and where it is in the list while it
+    // is there: creatures stay where they are until they are removed, and the record says
+    // when that happens.
+    struct Watched {
+        Selection last;
+        const Creature* creature = nullptr;
+        void forget() { *this = Watched{}; }
+    };
+    Selection readSelection(std::uint64_t id, Watched& watched);
 
     std::unique_ptr<LabWorld> world_; // the thread's alone once it started
 
@@ -149,6 +163,7 @@ class Stepper {
     double speed_ = 0.0;
     std::optional<SceneRequest> view_;
     std::uint64_t selected_ = 0;
+    std::uint64_t expected_ = 0;
     long long jumpTarget_ = -1; // the newest jump asked for
     int jumpBranch_ = -1;       // and its branch; -1: the one shown
     std::shared_ptr<const Published> latest_;
@@ -157,10 +172,8 @@ class Stepper {
     // The thread's own.
     std::uint64_t serial_ = 0;
     std::uint64_t worldSerial_ = 1;
-    Selection lastSelection_;
-    // The selected creature while it is in the list: creatures stay where they are until
-    // they are removed, and the record says when that happens.
-    const Creature* selectedCreature_ = nullptr;
+    Watched selection_;
+    Watched expectation_;
     std::uint64_t countedSteps_ = 0;
     std::chrono::steady_clock::time_point countFrom_;
     double stepsPerSecond_ = 0.0;

@@ -208,6 +208,7 @@ void WorldView::mousePressEvent(QMouseEvent* event) {
     dragged_ = false;
     pressAt_ = event->pos();
     lastDrag_ = event->pos();
+    emit creaturePressed(creatureAt(event->position()));
 }
 
 void WorldView::mouseMoveEvent(QMouseEvent* event) {
@@ -225,19 +226,19 @@ void WorldView::mouseReleaseEvent(QMouseEvent* event) {
     pressed_ = false;
     if (dragged_) {
         unsetCursor();
+        emit creaturePressed(0);
         return;
     }
-    std::uint64_t id = 0;
-    if (published_ && published_->drawn) {
-        // The centre of the pixel clicked.
-        const Vec2 at =
-            mapping_.toWorld(Vec2(event->position().x() + 0.5, event->position().y() + 0.5));
-        const double dotReach = 4.0 / mapping_.zoom;
-        if (auto index = pickCreature(published_->scene, at, dotReach)) {
-            id = published_->scene.creatures[*index].id;
-        }
-    }
-    emit creatureClicked(id);
+    emit creatureClicked(creatureAt(event->position()));
+}
+
+std::uint64_t WorldView::creatureAt(QPointF point) const {
+    if (!published_ || !published_->drawn) return 0;
+    // The centre of the pixel.
+    const Vec2 at = mapping_.toWorld(Vec2(point.x() + 0.5, point.y() + 0.5));
+    const double dotReach = 4.0 / mapping_.zoom;
+    const auto index = pickCreature(published_->scene, at, dotReach);
+    return index ? published_->scene.creatures[*index].id : 0;
 }
 
 void WorldView::keyPressEvent(QKeyEvent* event) {

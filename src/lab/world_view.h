@@ -54,6 +54,9 @@ class WorldView : public QWidget {
   signals:
     void viewChanged();
     void creatureClicked(std::uint64_t id);
+    // The button went down on a creature (0: on none, or the press became a drag): a click
+    // on it may follow.
+    void creaturePressed(std::uint64_t id);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,6 +70,8 @@ class WorldView : public QWidget {
   private:
     void changed();
     void render();
+    // The creature drawn top-most at a point of the view, or 0.
+    std::uint64_t creatureAt(QPointF point) const;
 
     std::shared_ptr<const Published> published_;
     ViewMapping mapping_;

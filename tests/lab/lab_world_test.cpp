@@ -53,14 +53,18 @@ TEST(LabWorld, RunsTheWorldKanimoSimRuns) {
     for (int i = 0; i < 5; ++i) stepper.stepOnce();
     stepper.waitForStep(5);
 
-    // Select a creature drawn in the view.
+    // Select a creature drawn in the view, and press on another (a click that may follow).
     std::uint64_t selected = 0;
+    std::uint64_t pressed = 0;
     for (int tries = 0; selected == 0 && tries < 100; ++tries) {
         const auto p = stepper.latest();
         if (!p->scene.creatures.empty()) selected = p->scene.creatures.back().id;
+        if (p->scene.creatures.size() > 1) pressed = p->scene.creatures.front().id;
     }
     ASSERT_NE(selected, 0u);
+    ASSERT_NE(pressed, 0u);
     stepper.select(selected);
+    stepper.expect(pressed);
 
     stepper.setRunning(true);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -77,11 +81,14 @@ TEST(LabWorld, RunsTheWorldKanimoSimRuns) {
         std::string dump;
         bool present;
         CreatureCard card;
+        CreatureCard pressedCard;
     };
-    const Seen seen = stepper.call([selected](LabWorld& w) {
+    const Seen seen = stepper.call([selected, pressed](LabWorld& w) {
         const Creature* c = findCreature(w.world(), selected);
+        const Creature* p = findCreature(w.world(), pressed);
         return Seen{w.stepNumber(), dumpOf(w.world()), c != nullptr,
-                    c != nullptr ? readCard(*c, w.world()) : CreatureCard{}};
+                    c != nullptr ? readCard(*c, w.world()) : CreatureCard{},
+                    p != nullptr ? readCard(*p, w.world()) : CreatureCard{}};
     });
     ASSERT_GT(seen.step, 7);
     stepper.waitForStep(seen.step);
@@ -109,6 +116,15 @@ TEST(LabWorld, RunsTheWorldKanimoSimRuns) {
         int counted = 0;
         for (int k : c.segmentsByKind) counted += k;
         EXPECT_LE(counted, c.segments);
+    }
+    // The creature pressed on was read ahead from the same step, as a selection would be.
+    const Selection& e = stepper.latest()->expected;
+    ASSERT_EQ(e.id, pressed);
+    EXPECT_EQ(e.inWorld, seen.pressedCard.id != 0);
+    if (e.inWorld) {
+        EXPECT_EQ(e.card.energy, seen.pressedCard.energy);
+        EXPECT_EQ(e.card.pos.x, seen.pressedCard.pos.x);
+        EXPECT_EQ(e.card.genomeText, seen.pressedCard.genomeText);
     }
 }
 
