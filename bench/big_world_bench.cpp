@@ -14,7 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "cpu_time.h"
+#include "base/cpu_time.h"
 
 #include "world/population.h"
 #include "world/step.h"

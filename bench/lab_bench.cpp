@@ -26,8 +26,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/cpu_time.h"
 #include "base/random.h"
-#include "cpu_time.h"
 #include "creature/creature.h"
 #include "lab/branches.h"
 #include "lab/creature_card.h"

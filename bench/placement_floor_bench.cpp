@@ -12,7 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "cpu_time.h"
+#include "base/cpu_time.h"
 
 #include <algorithm>
 #include <cmath>

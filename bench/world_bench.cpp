@@ -11,7 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "cpu_time.h"
+#include "base/cpu_time.h"
 
 #include <memory>
 

@@ -1,17 +1,12 @@
 #include "lab/timeline.h"
 
 #include <algorithm>
-#include <ctime>
+
+#include "base/cpu_time.h"
 
 namespace kanimo {
 
 namespace {
-
-double threadSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 std::size_t sizeOf(const LabSnapshot& s) {
     return s.bytes.size() + s.plot.windows().size() * sizeof(PlotSeries::Window);
@@ -27,7 +22,7 @@ void Timeline::begin(const LabWorld& world) {
     newestStep_ = firstStep_;
     snapshots_.push_back(world.snapshot());
     bytes_ += sizeOf(snapshots_.back());
-    lastSnapshotEnd_ = threadSeconds();
+    lastSnapshotEnd_ = threadCpuSeconds();
 }
 
 void Timeline::afterStep(const LabWorld& world) {
@@ -38,11 +33,11 @@ void Timeline::afterStep(const LabWorld& world) {
     auto at = std::lower_bound(snapshots_.begin(), snapshots_.end(), step,
                                [](const LabSnapshot& s, long long k) { return s.step < k; });
     if (at != snapshots_.end() && at->step == step) return;
-    const double start = threadSeconds();
+    const double start = threadCpuSeconds();
     ++taken_;
     at = snapshots_.insert(at, world.snapshot());
     bytes_ += sizeOf(*at);
-    const double end = threadSeconds();
+    const double end = threadCpuSeconds();
     // Steps ahead of the newest run at the interval that made their snapshot worth it.
     if (step == newestStep_ && lastSnapshotEnd_ >= 0) {
         double stepping = start - lastSnapshotEnd_;
